@@ -1,0 +1,328 @@
+#include "cli/render_command.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "render/engine.h"
+#include "settings/number_format.h"
+#include "settings/paths.h"
+#include "settings/settings_file.h"
+
+namespace zorva {
+namespace {
+
+constexpr int kExitOk = 0, kExitFile = 1, kExitUsage = 2;
+
+// One options table drives parsing and --help.
+struct OptionInfo {
+  const char* name;
+  const char* shortName;
+  const char* argument;  // nullptr for a flag
+  const char* help;
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"--style", nullptr, "NAME", "style section to draw (default: the file's style key, else sine)"},
+    {"--set", nullptr, "KEY=VALUE", "set one key after loading, as the settings file would (repeatable)"},
+    {"--seed", nullptr, "N", "start state of the random generator (default: from the clock)"},
+    {"--stem", nullptr, "PATH", "write PATH.png, PATH.ini and PATH_<curve name>.curve\n"
+                                "(default: a time-stamped stem in the save folder)"},
+    {"--out", nullptr, "DIR", "save folder (default: the current folder)"},
+    {"--source-image", nullptr, "FILE", "load FILE as the source image before drawing"},
+    {"--background-image", nullptr, "FILE", "load FILE as the background image and reset the canvas from it"},
+    {"--preview", nullptr, nullptr, "preview mode"},
+    {"--transparent", nullptr, nullptr, "save with the transparency mask (\"Use transparency?\")"},
+    {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
+    {"--inker", nullptr, "KIND", "fast (default) or reference: the literal one-point-at-a-time\n"
+                                 "inker, for comparisons; both draw the same picture"},
+    {"--summary", nullptr, nullptr, "print the style, the number of keys read and the curves held,\n"
+                                    "instead of drawing"},
+    {"-q", nullptr, nullptr, nullptr},
+    {"--quiet", "-q", nullptr, "no progress output"},
+    {"--help", "-h", nullptr, "show this help"},
+};
+
+std::string helpText() {
+  std::ostringstream out;
+  out << "zorva-render: draws a Zorva picture without a window and saves it as \"Save zorva picture\" does.\n\n"
+         "Usage: zorva-render [SETTINGS.ini] [options]\n\n"
+         "  SETTINGS.ini              settings to draw from: the program's file or a saved copy; the\n"
+         "                            companion curve files beside it are loaded as \"Open .ini file\" does.\n"
+         "                            Without it every key takes its default.\n";
+  for (const OptionInfo& o : kOptions) {
+    if (!o.help) continue;
+    std::string left = o.shortName ? std::string(o.shortName) + ", " + o.name : o.name;
+    if (o.argument) left += std::string(" ") + o.argument;
+    std::string help = o.help;
+    std::string pad(28, ' ');
+    out << "  " << left << std::string(left.size() < 26 ? 26 - left.size() : 1, ' ');
+    for (std::size_t at; (at = help.find('\n')) != std::string::npos;) {
+      out << help.substr(0, at) << "\n" << pad;
+      help.erase(0, at + 1);
+    }
+    out << help << "\n";
+  }
+  out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
+         "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
+         "written and a settings file given here is never changed.\n";
+  return out.str();
+}
+
+struct Options {
+  std::string settingsFile;
+  std::optional<std::string> style, stem, out, sourceImage, backgroundImage, inker;
+  std::vector<std::string> sets;
+  std::optional<std::uint32_t> seed;
+  std::optional<int> threads;
+  bool preview = false, transparent = false, summary = false, quiet = false, help = false;
+};
+
+struct UsageError {
+  std::string text;
+};
+
+Options parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      if (auto eq = arg.find('='); eq != std::string::npos) {
+        inlineValue = arg.substr(eq + 1);
+        arg = arg.substr(0, eq);
+      }
+    }
+    const OptionInfo* info = nullptr;
+    for (const OptionInfo& opt : kOptions)
+      if (arg == opt.name || (opt.shortName && arg == opt.shortName)) info = &opt;
+    if (!info) {
+      if (!arg.empty() && arg[0] == '-' && arg != "-") throw UsageError{"unknown option " + arg};
+      if (!o.settingsFile.empty()) throw UsageError{"only one settings file may be given (" + arg + ")"};
+      o.settingsFile = arg;
+      continue;
+    }
+    std::string name = info->name;
+    if (name == "-q") name = "--quiet";
+    std::string value;
+    if (info->argument) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else {
+        if (i + 1 >= argc) throw UsageError{name + " needs " + info->argument};
+        value = argv[++i];
+      }
+    } else if (inlineValue) {
+      throw UsageError{name + " takes no value"};
+    }
+    if (name == "--style") o.style = value;
+    else if (name == "--set") o.sets.push_back(value);
+    else if (name == "--seed") {
+      auto v = parseInt(value);
+      std::uint64_t big = 0;
+      bool ok = !value.empty() && value.size() <= 10 && value.find_first_not_of("0123456789") == std::string::npos;
+      if (ok) big = std::stoull(value);
+      if (ok && big <= 0xFFFFFFFFull) o.seed = static_cast<std::uint32_t>(big);
+      else if (v) o.seed = static_cast<std::uint32_t>(*v);
+      else throw UsageError{"--seed needs a whole number, not \"" + value + "\""};
+    } else if (name == "--stem") o.stem = value;
+    else if (name == "--out") o.out = value;
+    else if (name == "--source-image") o.sourceImage = value;
+    else if (name == "--background-image") o.backgroundImage = value;
+    else if (name == "--threads") {
+      auto v = parseInt(value);
+      if (!v || *v < 1 || *v > 256) throw UsageError{"--threads needs a number from 1 to 256, not \"" + value + "\""};
+      o.threads = *v;
+    } else if (name == "--inker") {
+      if (value != "fast" && value != "reference") throw UsageError{"--inker is fast or reference, not \"" + value + "\""};
+      o.inker = value;
+    } else if (name == "--preview") o.preview = true;
+    else if (name == "--transparent") o.transparent = true;
+    else if (name == "--summary") o.summary = true;
+    else if (name == "--quiet") o.quiet = true;
+    else if (name == "--help") o.help = true;
+  }
+  return o;
+}
+
+// Messages go to standard error; progress is a bar on a terminal.
+class TerminalHost : public Host {
+ public:
+  TerminalHost(bool showProgress) : showProgress_(showProgress) {}
+
+  MessageAnswer message(const std::string& text, MessageKind kind) override {
+    endProgressLine();
+    std::string oneLine = text;
+    for (char& c : oneLine)
+      if (c == '\n' || c == '\r') c = ' ';
+    std::cerr << "zorva-render: " << oneLine << "\n";
+    ++messages_;
+    return kind == MessageKind::Question ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  void progressRange(int max) override {
+    max_ = max;
+    start_ = std::chrono::steady_clock::now();
+    lastDraw_ = {};
+  }
+  void progressPosition(int position) override {
+    if (!showProgress_ || max_ <= 0 || position <= 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (position < max_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+    lastDraw_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double rate = seconds > 0 ? position / seconds : 0;
+    const double left = rate > 0 ? (max_ - position) / rate : 0;
+    const int width = 30;
+    const int filled = static_cast<int>(static_cast<long long>(width) * position / max_);
+    char line[200];
+    std::snprintf(line, sizeof line, "\r[%s%s] %d/%d steps  %.1f steps/s  %s left ",
+                  std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                  std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), position, max_, rate,
+                  formatDuration(left).c_str());
+    std::cerr << line << std::flush;
+    lineOpen_ = true;
+  }
+  void endProgressLine() {
+    if (lineOpen_) std::cerr << "\n";
+    lineOpen_ = false;
+  }
+  int messages() const { return messages_; }
+
+ private:
+  static std::string formatDuration(double s) {
+    const long long total = static_cast<long long>(std::ceil(s));
+    char buf[32];
+    if (total >= 3600)
+      std::snprintf(buf, sizeof buf, "%lldh%02lldm", total / 3600, (total / 60) % 60);
+    else if (total >= 60)
+      std::snprintf(buf, sizeof buf, "%lldm%02llds", total / 60, total % 60);
+    else
+      std::snprintf(buf, sizeof buf, "%llds", total);
+    return buf;
+  }
+  bool showProgress_;
+  int max_ = 0;
+  std::chrono::steady_clock::time_point start_, lastDraw_;
+  bool lineOpen_ = false;
+  int messages_ = 0;
+};
+
+void printSummary(const Engine& engine, int keysRead) {
+  std::cout << "style: " << engine.CurrentStyle << "\n";
+  std::cout << "keys read: " << keysRead << "\n";
+  int held = 0;
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    const auto& slot = engine.slots[static_cast<std::size_t>(i)];
+    if (slot.curve.GetLength() == 0) continue;
+    std::cout << "curve " << i << " " << slot.name << ": " << slot.curve.GetLength() << " points\n";
+    ++held;
+  }
+  if (held == 0) std::cout << "curves: none\n";
+}
+
+}  // namespace
+
+int runRenderCommand(int argc, char** argv) {
+  Options options;
+  try {
+    options = parse(argc, argv);
+  } catch (const UsageError& e) {
+    std::cerr << "zorva-render: " << e.text << "\nTry 'zorva-render --help'.\n";
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::cout << helpText();
+    return kExitOk;
+  }
+
+  TerminalHost host(!options.quiet && isatty(STDERR_FILENO));
+  Engine engine(&host);
+  engine.setProgramPath(argc > 0 ? argv[0] : "zorva-render");
+  engine.setProgramSettingsFile("");  // never written from here
+  if (options.threads) engine.setThreads(*options.threads);
+  if (options.inker) engine.setInker(*options.inker == "reference" ? InkerKind::Reference : InkerKind::Fast);
+
+  // Settings and their companion curves.
+  int keysRead = 0;
+  if (!options.settingsFile.empty()) {
+    const std::string& file = options.settingsFile;
+    if (!isFile(file) || access(file.c_str(), R_OK) != 0) {
+      std::cerr << "zorva-render: cannot read settings file \"" << file << "\"\n";
+      return kExitFile;
+    }
+    engine.CurrentStyle = options.style ? *options.style : engine.ReadIniCurrentStyle(file);
+    const int before = host.messages();
+    keysRead = engine.ReadIniFile(engine.CurrentStyle, file);
+    if (host.messages() != before) return kExitFile;
+    std::string folder = std::filesystem::path(file).parent_path().string();
+    for (int i = 0; i < kMultiplierCount; ++i) {
+      const std::string curveFile = joinPath(folder.empty() ? "." : folder, Engine::companionCurveName(file, i));
+      if (isFile(curveFile) && engine.loadSlotCurve(i, curveFile)) return kExitFile;
+    }
+  } else {
+    if (options.style) engine.CurrentStyle = *options.style;
+    keysRead = engine.ReadIniFile(engine.CurrentStyle, "");
+  }
+  for (const std::string& assignment : options.sets) {
+    const auto eq = assignment.find('=');
+    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
+    if (!key) {
+      std::cerr << "zorva-render: --set " << assignment << ": "
+                << (eq == std::string::npos ? "needs KEY=VALUE" : "unknown key \"" + assignment.substr(0, eq) + "\"")
+                << "\n";
+      return kExitUsage;
+    }
+    if (!setFromText(engine.settings, *key, assignment.substr(eq + 1))) {
+      std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
+      return kExitUsage;
+    }
+  }
+  if (options.summary) {
+    printSummary(engine, keysRead);
+    return kExitOk;
+  }
+
+  // Where the pictures go.
+  std::string out = options.out ? *options.out : ".";
+  std::error_code ec;
+  std::filesystem::create_directories(out, ec);
+  if (!isFolder(out)) {
+    std::cerr << "zorva-render: cannot use \"" << out << "\" as the save folder\n";
+    return kExitFile;
+  }
+  engine.settings.SaveDir = std::filesystem::absolute(out, ec).string();
+  if (options.stem) {
+    const auto parent = std::filesystem::path(*options.stem).parent_path();
+    if (!parent.empty() && !isFolder(parent.string())) {
+      std::cerr << "zorva-render: the folder of --stem \"" << *options.stem << "\" does not exist\n";
+      return kExitFile;
+    }
+  }
+
+  engine.random().seed(options.seed ? *options.seed : Random::clockSeed());
+  if (options.sourceImage && !engine.LoadSourceImage(*options.sourceImage)) return kExitFile;
+  if (options.backgroundImage) {
+    engine.settings.UseBackgroundImage = true;
+    if (!engine.loadBackgroundImage(*options.backgroundImage)) return kExitFile;
+  }
+  engine.Preview = options.preview;
+  engine.UseTransparency = options.transparent;
+
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  host.endProgressLine();
+  auto png = engine.buttonSaveImageClick(options.stem ? *options.stem : "");
+  if (!png) return kExitFile;
+  std::cout << *png << std::endl;
+  return kExitOk;
+}
+
+}  // namespace zorva

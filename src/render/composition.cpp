@@ -1,0 +1,181 @@
+// From the accumulation buffer to the 24-bit picture, and the resets.
+#include <algorithm>
+#include <cmath>
+
+#include "render/engine.h"
+#include "render/math_util.h"
+#include "render/thread_pool.h"
+
+namespace zorva {
+
+namespace {
+
+// Rows are split into this many bands per worker so uneven rows still
+// spread across the cores.
+constexpr int kBandsPerThread = 4;
+
+std::uint8_t toByte(double v) {
+  const double r = roundEven(v);
+  if (!(r >= 0)) return 0;  // also NaN
+  if (r > 255) return 255;
+  return static_cast<std::uint8_t>(r);
+}
+
+}  // namespace
+
+void Engine::MakeBitmap() {
+  if (picture_.width != canvas_.W || picture_.height != canvas_.H) picture_.create(canvas_.W, canvas_.H);
+  host_->pictureChanged();
+}
+
+void Engine::MakePictureBlack() {
+  if (!CurveDrawing) {
+    const Settings& s = settings;
+    const double bg[3] = {static_cast<double>(s.BgMaxRed), static_cast<double>(s.BgMaxGreen),
+                          static_cast<double>(s.BgMaxBlue)};
+    const bool fromImage = background_.present() && s.UseBackgroundImage;
+    const int W = canvas_.W, H = canvas_.H;
+    for (int x = 0; x < W; ++x) {
+      for (int y = 0; y < H; ++y) {
+        const std::size_t at = canvas_.pixel(x, y);
+        canvas_.firstStep[at] = kNeverPainted;
+        double colour[3] = {bg[0], bg[1], bg[2]};
+        if (CurveShown) {
+          const int row = snapshot_.height - 1 - y;
+          if (snapshot_.height != 0 && x < snapshot_.width && row >= 0) {
+            const std::uint8_t* p = snapshot_.row(row) + static_cast<std::size_t>(x) * 3;
+            colour[0] = p[2];
+            colour[1] = p[1];
+            colour[2] = p[0];
+          }
+        } else if (fromImage) {
+          if (auto src = backgroundPixelFor(x, y)) {
+            const std::uint8_t* p = background_.pixel(src->second, src->first);
+            colour[0] = p[0];
+            colour[1] = p[1];
+            colour[2] = p[2];
+          }
+        }
+        for (int c = 0; c < 3; ++c) canvas_.color[at * 3 + static_cast<std::size_t>(c)] = canvas_.base[at * 3 + static_cast<std::size_t>(c)] = colour[c];
+      }
+    }
+  }
+  drawArrayOnImage();
+}
+
+std::optional<std::pair<int, int>> Engine::backgroundPixelFor(int x, int y) const {
+  const Settings& s = settings;
+  const int w = background_.w, h = background_.h;
+  const double Wp = s.ImageWidth, Hp = s.ImageHeight;
+  long long sx = 0, sy = 0;
+  if (s.BackgroundImagePositionCentered) {
+    sx = static_cast<long long>(std::floor(x - (Wp - w) / 2));
+    sy = static_cast<long long>(std::floor(y - (Hp - h) / 2));
+  }
+  if (s.BackgroundImagePositionStretched) {
+    sx = static_cast<long long>(std::floor(static_cast<double>(x) * w / Wp));
+    sy = static_cast<long long>(std::floor(static_cast<double>(y) * h / Hp));
+  }
+  if (s.BackgroundImagePositionTiled) {
+    sx = x % w;
+    sy = y % h;
+  }
+  if (sx >= 0 && sx <= w - 1 && sy >= 0 && sy <= h - 1) return std::pair<int, int>(static_cast<int>(sx), static_cast<int>(sy));
+  return std::nullopt;
+}
+
+std::uint8_t Engine::transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white, std::int32_t opacity) {
+  const double a = white ? 255 - std::min({r, g, b}) : std::max({r, g, b});
+  const double alpha = std::min(255.0, roundEven(a * opacity / 10));
+  return alpha > 0 ? static_cast<std::uint8_t>(alpha) : 0;
+}
+
+void Engine::drawArrayOnImage() {
+  const int W = canvas_.W, H = canvas_.H;
+  if (picture_.width != W || picture_.height != H) picture_.create(W, H);
+  const bool white = settings.White;
+  const double D = NormalisationDivisor;
+  const bool normalise = settings.InterpolateColors && D != 0;
+  const double* A = canvas_.color.data();
+  const double* B = canvas_.base.data();
+  const std::int32_t* first = canvas_.firstStep.data();
+  const int bands = std::max(1, std::min(H, pool_->size() * kBandsPerThread));
+  auto bandRows = [&](int band, int& y0, int& y1) {
+    y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
+    y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
+  };
+
+  double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
+  double k = 1;
+  if (normalise) {
+    // First pass: the range of the squeezed colours of painted pixels; max
+    // and min do not depend on the order, so bands may run in parallel.
+    struct Range {
+      double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
+    };
+    std::vector<Range> ranges(static_cast<std::size_t>(bands));
+    pool_->run(bands, [&](int band) {
+      int y0, y1;
+      bandRows(band, y0, y1);
+      Range& r = ranges[static_cast<std::size_t>(band)];
+      for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < W; ++x) {
+          const std::size_t at = canvas_.pixel(x, y);
+          if (first[at] >= kNeverPainted) continue;
+          for (int c = 0; c < 3; ++c) {
+            const double b = B[at * 3 + static_cast<std::size_t>(c)];
+            const double N = b + std::atan((A[at * 3 + static_cast<std::size_t>(c)] - b) / 100);
+            const double q = white ? (b - N) * (D - 1) / D + N : N / D;
+            r.hi[c] = std::max(r.hi[c], q);
+            r.lo[c] = std::min(r.lo[c], q);
+            r.top[c] = std::max(r.top[c], b);
+          }
+        }
+      }
+    });
+    for (const Range& r : ranges)
+      for (int c = 0; c < 3; ++c) {
+        hi[c] = std::max(hi[c], r.hi[c]);
+        lo[c] = std::min(lo[c], r.lo[c]);
+        top[c] = std::max(top[c], r.top[c]);
+      }
+    if (!(hi[0] == lo[0] && hi[1] == lo[1] && hi[2] == lo[2])) {
+      const double range = std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                                     (hi[2] - lo[2]) * (hi[2] - lo[2]));
+      const double target = white ? std::sqrt(top[0] * top[0] + top[1] * top[1] + top[2] * top[2])
+                                  : std::sqrt((255 - top[0]) * (255 - top[0]) + (255 - top[1]) * (255 - top[1]) +
+                                              (255 - top[2]) * (255 - top[2]));
+      k = target / range;
+    }
+  }
+
+  // Second pass: the bytes, buffer row y on picture row H - 1 - y.
+  pool_->run(bands, [&](int band) {
+    int y0, y1;
+    bandRows(band, y0, y1);
+    for (int y = y0; y < y1; ++y) {
+      std::uint8_t* out = picture_.row(H - 1 - y);
+      for (int x = 0; x < W; ++x) {
+        const std::size_t at = canvas_.pixel(x, y);
+        double v[3];
+        if (normalise && first[at] < kNeverPainted) {
+          for (int c = 0; c < 3; ++c) {
+            const double b = B[at * 3 + static_cast<std::size_t>(c)];
+            const double N = b + std::atan((A[at * 3 + static_cast<std::size_t>(c)] - b) / 100);
+            v[c] = white ? top[c] - (hi[c] - N) * k : (N - lo[c]) * k + top[c];
+          }
+        } else {
+          v[0] = A[at * 3];
+          v[1] = A[at * 3 + 1];
+          v[2] = A[at * 3 + 2];
+        }
+        out[static_cast<std::size_t>(x) * 3 + 0] = toByte(v[2]);
+        out[static_cast<std::size_t>(x) * 3 + 1] = toByte(v[1]);
+        out[static_cast<std::size_t>(x) * 3 + 2] = toByte(v[0]);
+      }
+    }
+  });
+  host_->pictureChanged();
+}
+
+}  // namespace zorva

@@ -1,0 +1,252 @@
+#include "render/engine.h"
+
+#include <filesystem>
+#include <sys/resource.h>
+#include <thread>
+
+#include "render/fast_scratch.h"
+#include "render/thread_pool.h"
+#include "settings/paths.h"
+#include "settings/settings_file.h"
+
+namespace zorva {
+
+const std::array<const char*, kMultiplierCount> kMultiplierCaptions = {
+    "Main - Path curve",     "Main - Start curve",     "Main - End curve",       "Values - Radius",
+    "Values - Angle",        "Values - Bumps",         "Values - Smooth",        "Values - Grain",
+    "Function - Start x",    "Function - Start y",     "Function - End x",       "Function - End y",
+    "Function - Lissa delta", "Function - Rocks",      "Function - Rocks start", "Function - Rocks end",
+    "Colors - Start red",    "Colors - Start green",   "Colors - Start blue",    "Colors - End red",
+    "Colors - End green",    "Colors - End blue",      "Colors - Theta color",   "Colors - Step color",
+    "Colors - Start amount", "Colors - End amount",    "Animation - Start point", "Animation - End point",
+    "Plane - Rotate Angle",  "Splodge - Size",         "Splodge - Intensity",    "Splodge - Center",
+};
+
+Engine::Engine(Host* host) : host_(host ? host : &nullHost_), random_(Random::clockSeed()) {
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    slots[static_cast<std::size_t>(i)].name = std::string("\"") + kMultiplierCaptions[static_cast<std::size_t>(i)] + "\"";
+    MultiplierValues[static_cast<std::size_t>(i)] = 1.0;
+  }
+  errno = 0;
+  startNice_ = getpriority(PRIO_PROCESS, 0);
+  setThreads(0);
+  CurrentScale = settings.StartScale / 100.0;
+}
+
+Engine::~Engine() = default;
+
+void Engine::setHost(Host* host) { host_ = host ? host : &nullHost_; }
+
+void Engine::setProgramPath(const std::string& path) {
+  std::filesystem::path p(path);
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(p, ec);
+  if (!ec) p = absolute;
+  programBaseName_ = p.stem().string();
+  std::string folder = p.parent_path().string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  programFolder_ = folder;
+  defaultFolder_ = folder;
+}
+
+void Engine::setDefaultFolder(const std::string& folder) {
+  defaultFolder_ = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+}
+
+void Engine::setThreads(int threads) {
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  threads = std::min(threads, 256);
+  if (threads == threads_ && pool_) return;
+  threads_ = threads;
+  pool_ = std::make_unique<ThreadPool>(threads_);
+}
+
+void Engine::startUp() {
+  random_.seed(Random::clockSeed());
+  CurrentStyle = ReadIniCurrentStyle();
+  ReadIniFile(CurrentStyle);
+  for (auto& v : MultiplierValues) v = 1.0;
+  CurrentScale = settings.StartScale / 100.0;
+  IsDrawing = false;
+  StopRequested = false;
+  SetImageDimensions();
+  MakePictureBlack();
+  started_ = true;
+  host_->status("Hello");
+}
+
+void Engine::reportOnce(int what, const std::string& text) {
+  const std::uint32_t bit = 1u << what;
+  if (reported_ & bit) return;
+  reported_ |= bit;
+  host_->message(text, MessageKind::Warning);
+}
+
+// ---- multiplier slots ---------------------------------------------------------
+
+void Engine::SetUpBezier(int target) {
+  if (target != 999) {
+    host_->message("There is a problem with the bezier being set up. (" + std::to_string(target) + ")",
+                   MessageKind::Error);
+    return;
+  }
+  const int slot = UseStoredSlot ? StoredSlot : selectedSlot;
+  if (slot < 0 || slot >= kMultiplierCount) return;
+  auto& s = slots[static_cast<std::size_t>(slot)];
+  buildBezier(s.bezier, s.curve, slot == kStartCurve || slot == kEndCurve);
+}
+
+void Engine::resetAllCurves() {
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    auto& s = slots[static_cast<std::size_t>(i)];
+    qCurve::CopyCurve(s.curve, s.undo);
+    s.curve.Empty();
+    host_->curveSlotChanged(i);
+  }
+  MakePictureBlack();
+  host_->status("All curves (excluding clipboard) reset.");
+}
+
+std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
+  if (slot < 0 || slot >= kMultiplierCount) return std::nullopt;
+  auto message = slots[static_cast<std::size_t>(slot)].curve.Load(file);
+  if (message) host_->message(*message, MessageKind::Error);
+  const bool stored = UseStoredSlot;
+  const int storedSlot = StoredSlot;
+  UseStoredSlot = true;
+  StoredSlot = slot;
+  SetUpBezier(999);
+  UseStoredSlot = stored;
+  StoredSlot = storedSlot;
+  host_->curveSlotChanged(slot);
+  return message;
+}
+
+// ---- settings file ----------------------------------------------------------------
+
+std::string Engine::ReadIniCurrentStyle(const std::string& file) const {
+  return zorva::ReadIniCurrentStyle(file.empty() ? programSettingsFile_ : file);
+}
+
+int Engine::ReadIniFile(const std::string& style, const std::string& file) {
+  const std::string& path = file.empty() ? programSettingsFile_ : file;
+  if (auto screen = host_->screenSize()) {
+    ScreenMaxLeft = screen->first - 50;
+    ScreenMaxTop = screen->second - 50;
+  }
+  ReadReport report = readSettingsFile(settings, path, style, defaultFolder_);
+  if (report.error) host_->message(*report.error, MessageKind::Warning);
+  clampPlacements(settings, ScreenMaxLeft, ScreenMaxTop);
+  NormalisationDivisor = 1.0;
+  host_->settingsLoaded();
+  return report.keysRead;
+}
+
+
+std::optional<std::string> Engine::writeSettingsCopy(const std::string& path) const {
+  return writeSettingsTo(path, CurrentStyle);
+}
+
+std::optional<std::string> Engine::writeSettingsTo(const std::string& path, const std::string& style) const {
+  // The option windows' live placement wins over the record's copy.
+  Settings copy = settings;
+  for (int w = 0; w < kWindowCount; ++w)
+    if (auto placement = host_->windowPlacement(static_cast<Window>(w))) copy.Windows[static_cast<std::size_t>(w)] = *placement;
+  WriteExtras extras;
+  extras.currentStyle = CurrentStyle;
+  extras.normalisationDivisor = NormalisationDivisor;
+  extras.unreadAnimationValues = unreadAnimationValues;
+  extras.maximized = host_->isMaximized();
+  return writeSettingsFile(copy, path, style, extras);
+}
+
+void Engine::WriteIniFile(const std::string& style, const std::string& suffix) {
+  std::string path;
+  if (suffix.empty()) {
+    if (programSettingsFile_.empty()) return;
+    path = programSettingsFile_;
+  } else {
+    if (!isFolder(settings.SaveDir)) settings.SaveDir = defaultFolder_;
+    path = joinPath(settings.SaveDir, programBaseName_ + suffix + ".ini");
+  }
+  if (auto error = writeSettingsTo(path, style)) host_->message(*error, MessageKind::Warning);
+}
+
+void Engine::WriteIniCurrentStyle() {
+  if (programSettingsFile_.empty()) return;
+  if (auto error = writeCurrentStyle(programSettingsFile_, CurrentStyle)) host_->message(*error, MessageKind::Warning);
+}
+
+void Engine::StyleChanger(const std::string& name) {
+  WriteIniFile(CurrentStyle);
+  CurrentStyle = name;
+  ReadIniFile(name);
+  WriteIniCurrentStyle();
+}
+
+std::string Engine::companionCurveName(const std::string& iniFileName, int slot) {
+  std::string name = std::filesystem::path(iniFileName).filename().string();
+  for (std::size_t at; (at = name.find(".ini")) != std::string::npos;) name.erase(at, 4);
+  name += "_";
+  name += std::string("\"") + kMultiplierCaptions[static_cast<std::size_t>(slot)] + "\"";
+  return curveFileName(name + ".curve");
+}
+
+int Engine::openIniFile(const std::string& file) {
+  CurrentStyle = ReadIniCurrentStyle(file);
+  const int keys = ReadIniFile(CurrentStyle, file);
+  host_->status("Loaded " + file);
+  std::string folder = std::filesystem::path(file).parent_path().string();
+  if (folder.empty()) folder = ".";
+  settings.LoadDir = folder + "/";
+  resetAllCurves();
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    const std::string curveFile = joinPath(settings.LoadDir, companionCurveName(file, i));
+    if (isFile(curveFile)) loadSlotCurve(i, curveFile);
+  }
+  // Resetting the curves put its own text in the status bar; say what was loaded.
+  host_->status("Loaded " + file);
+  return keys;
+}
+
+// ---- toggles ------------------------------------------------------------------------
+
+bool Engine::toggleDrawEachStep() {
+  DrawEachStep = !DrawEachStep;
+  host_->status(DrawEachStep ? "Displaying each step as it is calculated" : "Not displaying each step as it is calculated");
+  return DrawEachStep;
+}
+
+bool Engine::toggleSaveEachStep() {
+  SaveEachStep = !SaveEachStep;
+  host_->status(SaveEachStep ? "Saving each step as it is calculated" : "Not saving each step as it is calculated");
+  return SaveEachStep;
+}
+
+bool Engine::toggleClearEachStep() {
+  ClearEachStep = !ClearEachStep;
+  host_->status(ClearEachStep ? "Clearing each step as it is calculated" : "Not clearing each step as it is calculated");
+  return ClearEachStep;
+}
+
+bool Engine::togglePreview() {
+  Preview = !Preview;
+  host_->status(Preview ? "Drawing in preview mode" : "Not drawing in preview mode");
+  return Preview;
+}
+
+bool Engine::toggleBelowNormalPriority() {
+  BelowNormalPriority = !BelowNormalPriority;
+  // "Normal" is the niceness the program started with. Going back up may need
+  // privileges an ordinary user lacks; the request is then simply refused.
+  setpriority(PRIO_PROCESS, 0, BelowNormalPriority ? std::max(startNice_, 10) : startNice_);
+  return BelowNormalPriority;
+}
+
+bool Engine::toggleTransparency() {
+  UseTransparency = !UseTransparency;
+  host_->status("");
+  return UseTransparency;
+}
+
+}  // namespace zorva

@@ -1,0 +1,499 @@
+// The fast path of one drawing step. Same formulas as the reference in
+// geometry.cpp and inking.cpp, organised for speed:
+//  - what depends only on the step is worked out once (trigonometry of the
+//    step's angles, splodge weights with their intensity power);
+//  - the points of a step are computed in chunks, in parallel where no
+//    mouse has to be read, after the angles and random numbers have been
+//    drawn in order;
+//  - each worker inks every point of the chunk into the band of rows it
+//    owns, in point order, so each pixel receives its points in the same
+//    order as with one thread.
+// A step whose colours could overflow (absurd settings) is inked by the
+// reference rules one point at a time, so that an arithmetic failure stops
+// it at exactly the same pixel.
+#include <algorithm>
+#include <cmath>
+
+#include "render/engine.h"
+#include "render/fast_scratch.h"
+#include "render/ink_pixel.h"
+#include "render/inking_support.h"
+#include "render/math_util.h"
+#include "render/step_frame.h"
+#include "render/thread_pool.h"
+
+namespace zorva {
+
+namespace {
+
+constexpr double kTwoPi = 2 * kPi;
+constexpr int kChunk = 8192;             // points computed and inked together
+constexpr int kParallelPoints = 1024;    // fewer points are computed on one thread
+constexpr long long kParallelUpdates = 40000;  // fewer pixel updates are inked on one thread
+constexpr long long kMaxTableRadius = 200;     // larger splodges weigh pixels on the fly
+constexpr long long kMaxTable246 = 400;        // sub-point tables of the older inking up to this N
+
+}  // namespace
+
+void Engine::drawStepFast(StepFrame& f) {
+  if (!scratch_) scratch_ = std::make_unique<FastScratch>();
+  FastScratch& sc = *scratch_;
+  const Settings& s = settings;
+  const int W = canvas_.W, H = canvas_.H;
+  const bool old246 = s.BoolInk246;
+  const bool source = sourceInUse();
+  const bool opaque = source && s.UseOpaquePixels;
+  const bool newColor = !source && s.NewColor;
+  const bool dimmer = s.UseDimmer;
+  const double dimmerFactor = DimmerFactor;
+  const InkRules rules = inkRules(f.i, f.n, old246);
+
+  // ---- per-step constants of the geometry ----
+  const double cosA = cosZ(f.a), sinA = sinZ(f.a);
+  const double cosPhi = cosZ(f.phi), sinPhi = sinZ(f.phi);
+  const bool ellipsesTwo = settings.UseEllipsesTwo;
+  const double beta0 = (f.J / 37 + 1) * (f.a - f.J / 37);
+  const double cosBeta0 = cosZ(beta0), sinBeta0 = sinZ(beta0);
+  const double testD = static_cast<double>(wrapAdd(f.lissaDelta, 1)) + f.phaseSine;
+  const std::int32_t plovE = wrapAdd(f.lissaDelta, 1);
+  const qBezier& startCurve = slots[kStartCurve].bezier;
+  const qBezier& endCurve = slots[kEndCurve].bezier;
+  double cx = f.cx, cy = f.cy;
+  if (f.pathRotate) {
+    cx = f.pathX;
+    cy = f.pathY;
+  }
+
+  // One point, exactly as the reference computes it.
+  auto computePoint = [&](FastPoint& P, double theta, std::int32_t k, double ang, double ccx, double ccy) {
+    bool ok = true;
+    const double c = cosZ(theta), sn = sinZ(theta);
+    P.z = f.zFactor ? (c + 1) / 2 : 1;
+    P.k = k;
+    double cA = cosA, sA = sinA;
+    if (f.scatter) {
+      cA = cosZ(ang);
+      sA = sinZ(ang);
+    }
+    double wx = ccx, wy = ccy;
+    if (f.wobble) {
+      wx = f.r * c / 2 + ccx;
+      wy = (f.use31 ? f.r * c / 2 : f.r * sn / 2) + ccy;
+    }
+    wx = wx + f.ox;
+    wy = wy + f.oy;
+    double q;
+    if (f.d == 0) {
+      ok = false;
+      q = 0;
+    } else if (f.tanBumps) {
+      const double cosB = cosZ(-theta * f.b);
+      if (cosB == 0) ok = false;
+      q = sinZ(-theta * f.b) / cosB / f.d;
+    } else {
+      q = sinZ(theta * f.b) / f.d;
+    }
+    if (!std::isfinite(q)) ok = false;
+    double px = 0, py = 0;
+    const double posX = f.posX, posY = f.posY;
+    if (f.useCurves) {
+      const double u = k / f.G;
+      double sx, sy;
+      if (f.startAsEnd) {
+        sx = startCurve.GetXAt(u);
+        sy = startCurve.GetYAt(u);
+      } else {
+        const double Sx = startCurve.GetXAt(u), Sy = startCurve.GetYAt(u);
+        const double Ex = endCurve.GetXAt(u), Ey = endCurve.GetYAt(u);
+        sx = Sx + (Ex - Sx) * f.i / f.n;
+        sy = Sy + (Ey - Sy) * f.i / f.n;
+      }
+      if (f.fn == 5) {
+        px = f.r * f.rockerB * sx * (2 - q) / 2 + posX;
+        py = f.r * f.rockerA * sy * (2 - q) / 2 + posY;
+      } else {
+        px = f.r * sx * (2 - q) / 2 + posX;
+        py = f.r * sy * (2 - q) / 2 + posY;
+      }
+    } else {
+      switch (f.fn) {
+        case 3:
+          if (q == 0) {
+            px = posX;
+            py = posY + c;
+          } else {
+            px = posX + 1;
+            py = posY + c / q;
+          }
+          break;
+        case 4: {
+          const double c5 = c * c * c * c * c, s5 = sn * sn * sn * sn * sn;
+          px = (1 + q) * f.r * c5 + posX;
+          py = (1 - q) * f.r * s5 + posY;
+          break;
+        }
+        case 5:
+          if (!ellipsesTwo) {
+            px = f.r * f.rockerB * c * (2 - q) / 2 + posX;
+            py = f.r * f.rockerA * sn * (2 - q) / 2 + posY;
+          } else {
+            const double X = (1 + q) * (f.r * f.rockerB * c + posX);
+            const double Y = (1 - q) * (f.r * f.rockerA * sn + posY);
+            double cb = cosBeta0, sb = sinBeta0;
+            if (f.scatter) {
+              const double beta = (f.J / 37 + 1) * (ang - f.J / 37);
+              cb = cosZ(beta);
+              sb = sinZ(beta);
+            }
+            px = cb * (X - posX) - sb * (Y - posY) + posX;
+            py = sb * (px - posX) + cb * (Y - posY) + posY;
+          }
+          break;
+        case 6:
+          px = sinZ(f.w * theta + f.J) * f.r * 0.75 * (2 - q) / 2 + posX;
+          py = sinZ(f.h * theta) * f.r * 0.75 * (2 - q) / 2 + posY;
+          break;
+        case 7: {
+          if (testD == 0) {
+            ok = false;
+            break;
+          }
+          const double ct = cosZ(f.w * theta / testD), st = sinZ(theta * f.w / testD);
+          px = (f.r + q) * (c + ct) / 2 + posX;
+          py = (f.r + q) * (sn + st) / 2 + posY;
+          break;
+        }
+        case 8: {
+          if (plovE == 0) {
+            ok = false;
+            break;
+          }
+          const double cB = cosZ(theta * f.w) / plovE, sB = sinZ(theta * f.w) / plovE;
+          px = (cB + f.r + q) * c + posX;
+          py = (sB + f.r + q) * sn + posY;
+          const double shift = sinZ(theta * f.h);
+          wx = wx + shift;
+          wy = wy + shift;
+          break;
+        }
+        default:
+          px = f.r * c * (2 - q) / 2 + posX;
+          py = f.r * sn * (2 - q) / 2 + posY;
+          break;
+      }
+    }
+    double rx = cA * (px - wx) - sA * (py - wy) + wx;
+    double ry = sA * (px - wx) + cA * (py - wy) + wy;
+    if (f.fn == 3) {
+      rx = rx + f.tx;
+      ry = ry + f.ty;
+    } else {
+      rx = rx + f.tx + f.atx;
+      ry = ry + f.ty + f.aty;
+    }
+    const double fx = cosPhi * (rx - f.ux) - sinPhi * (ry - f.uy) + f.ux;
+    const double fy = sinPhi * (rx - f.ux) + cosPhi * (ry - f.uy) + f.uy;
+    P.x = fx;
+    P.y = fy;
+    P.failed = !ok || !std::isfinite(fx) || !std::isfinite(fy);
+    if (P.failed) return;
+    // What inking needs per point.
+    if (!old246) {
+      P.px = getPixelFromReal('x', fx);
+      P.py = getPixelFromReal('y', fy);
+    }
+    if (newColor) {
+      const auto base = alternativeColorBase(s, MultiplierValues, animation.AnimationPhase, f.i, f.n, k, f.N, fx, fy);
+      std::copy(base.begin(), base.end(), P.colour);
+    } else if (source) {
+      const auto term = sourceTerm(f.i, f.n, k, f.N);
+      std::copy(term.begin(), term.end(), P.colour);
+    }
+  };
+
+  // ---- per-step constants of the inking ----
+  const double limit = step.CurrentSplodgeLimit, centre = step.CurrentSplodgeCenter, fuzzy = step.CurrentFuzzy;
+  const double q = opaque ? 1 : 256;
+  long long R = -1;
+  bool table = false;
+  double maxWeight = 0;  // bound of a colour component before the factors
+  double Nd = 0, p246 = 0, L246 = 0;
+  long long N246 = -1;
+  bool skipInk = false;
+  if (!old246) {
+    const double Rd = std::floor(f.size);
+    if (!(Rd >= 0)) {
+      skipInk = true;
+    } else {
+      R = Rd > 1e9 ? 1000000000LL : static_cast<long long>(Rd);
+      table = R <= kMaxTableRadius;
+      if (table) {
+        sc.offsets.clear();
+        sc.rowStart.assign(static_cast<std::size_t>(2 * R + 2), 0);
+        for (long long dy = -R; dy <= R; ++dy) {
+          sc.rowStart[static_cast<std::size_t>(dy + R)] = static_cast<int>(sc.offsets.size());
+          for (long long dx = -R; dx <= R; ++dx) {
+            const double d = getDistanceOfPoint(static_cast<double>(dx), static_cast<double>(dy));
+            const double e = std::max(0.0, d - centre);
+            if (e > limit) continue;
+            const double w = limit == 0 ? 0 : 1 - e / limit;
+            const double wp = (fuzzy != 0 && w != 0) ? std::pow(w, 1 / fuzzy) : 0;
+            sc.offsets.push_back({static_cast<int>(dx), static_cast<int>(dy), w, wp});
+            maxWeight = std::max(maxWeight, std::fabs(source ? (opaque ? 1.0 : w) : wp));
+            if (std::isnan(wp)) maxWeight = wp;
+          }
+        }
+        sc.rowStart[static_cast<std::size_t>(2 * R + 1)] = static_cast<int>(sc.offsets.size());
+      } else {
+        // Weights of larger splodges are worked out per pixel; bound them by
+        // the weights' range instead.
+        maxWeight = source ? 1.0 : (fuzzy == 0 ? 0.0 : (1 / fuzzy > 0 ? 1.0 : std::nan("")));
+      }
+    }
+  } else {
+    Nd = roundEven(f.size);
+    p246 = 2 * CurrentScale / W;
+    L246 = ((2 * CurrentScale / W + 2 * CurrentScale / H) / 2) * f.size;
+    if (!(Nd >= 0) || !(L246 > 0)) {
+      skipInk = true;
+    } else if (Nd > 2147483647.0) {
+      maxWeight = std::nan("");  // the reference rules fail at the first point
+    } else {
+      N246 = static_cast<long long>(Nd);
+      maxWeight = 1;
+      if (N246 <= kMaxTable246) {
+        sc.offsets246.clear();
+        for (long long i = 0; i <= N246; ++i) {
+          const double ox = subPointOffset(i, Nd, p246);
+          for (long long j = 0; j <= N246; ++j) {
+            const double oy = subPointOffset(j, Nd, p246);
+            const double d = getDistanceOfPoint(ox, oy);
+            if (!(d < L246)) continue;
+            sc.offsets246.push_back({static_cast<int>(i), static_cast<int>(j), (1 - d / L246) * (1 - d / L246)});
+          }
+        }
+      }
+    }
+  }
+  // A step whose colours stay far from overflowing cannot fail while inking.
+  double colourBound = maxWeight * (newColor ? 2.0 : source ? 255.0 / q : 1.0);
+  if (dimmer) colourBound *= std::fabs(dimmerFactor);
+  double amountBound = 0, colorBound = 0;
+  for (int c = 0; c < 3; ++c) {
+    amountBound = std::max(amountBound, std::fabs(rules.amount[c]));
+    colorBound = std::max(colorBound, std::fabs(rules.color[c]));
+  }
+  const bool safe = colourBound * amountBound * (colorBound + 255) < 1e200 && colourBound < 1e200;
+
+  // ---- the points, chunk by chunk ----
+  const bool serialGeometry = f.followRotate;
+  double theta = 0;
+  std::int32_t k = 1;
+  const int threads = pool_->size();
+  while (theta <= kTwoPi) {
+    // Angles and random numbers in order.
+    sc.theta.clear();
+    sc.random.clear();
+    const std::uint32_t stateBefore = random_.state();
+    while (theta <= kTwoPi && static_cast<int>(sc.theta.size()) < kChunk) {
+      sc.theta.push_back(theta);
+      if (f.scatter) sc.random.push_back(random_.next(1000));
+      theta = theta + f.dtheta;
+    }
+    const int M = static_cast<int>(sc.theta.size());
+    if (sc.points.size() < static_cast<std::size_t>(M)) sc.points.resize(static_cast<std::size_t>(M));
+    auto pointJob = [&](int first, int last, double ccx, double ccy) {
+      for (int j = first; j < last; ++j) {
+        const double th = sc.theta[static_cast<std::size_t>(j)];
+        const double ang = f.scatter ? f.a + sinZ(sc.random[static_cast<std::size_t>(j)] * th) : f.a;
+        computePoint(sc.points[static_cast<std::size_t>(j)], th, k + j, ang, ccx, ccy);
+      }
+    };
+    if (serialGeometry) {
+      for (int j = 0; j < M; ++j) {
+        const double ccx = ConvertXtoXCoord(getXMouse()), ccy = ConvertYtoYCoord(getYMouse());
+        pointJob(j, j + 1, ccx, ccy);
+        if (sc.points[static_cast<std::size_t>(j)].failed) break;
+      }
+    } else if (M >= kParallelPoints && threads > 1) {
+      const int jobs = std::min(threads * 4, (M + 255) / 256);
+      pool_->run(jobs, [&](int job) {
+        pointJob(static_cast<int>(static_cast<long long>(M) * job / jobs),
+                 static_cast<int>(static_cast<long long>(M) * (job + 1) / jobs), cx, cy);
+      });
+    } else {
+      pointJob(0, M, cx, cy);
+    }
+    // The first failed point ends the step; it had drawn its random number.
+    int good = M;
+    for (int j = 0; j < M; ++j)
+      if (sc.points[static_cast<std::size_t>(j)].failed) {
+        good = j;
+        break;
+      }
+    if (good < M && f.scatter) {
+      random_.seed(stateBefore);
+      for (int j = 0; j <= good; ++j) random_.next(1000);
+    }
+
+    // ---- inking ----
+    if (!skipInk && good > 0) {
+      if (!safe) {
+        // The reference rules, point by point, stopping where they stop.
+        for (int j = 0; j < good; ++j) {
+          const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
+          ZFactor = P.z;
+          inkFailed_ = false;
+          addColorToPixels(f.i, f.n, P.x, P.y, f.size, P.k, f.N);
+          if (inkFailed_) {
+            // The step ends here; later points had not drawn their numbers yet.
+            if (f.scatter) {
+              random_.seed(stateBefore);
+              for (int n = 0; n <= j; ++n) random_.next(1000);
+            }
+            return;
+          }
+        }
+      } else if (!old246) {
+        // Pixel updates of one point and the bands that share them out.
+        const long long side = 2 * R + 1;
+        const long long perPoint = table ? static_cast<long long>(sc.offsets.size()) : side * side;
+        const long long updates = perPoint * good;
+        int bands = 1;
+        if (updates >= kParallelUpdates && threads > 1) bands = std::min(H, threads * 2);
+        // Balance the bands by the rows of the points' own pixels.
+        sc.bandEdges.assign(static_cast<std::size_t>(bands + 1), 0);
+        sc.bandEdges[static_cast<std::size_t>(bands)] = H;
+        if (bands > 1) {
+          sc.rowCount.assign(static_cast<std::size_t>(H), 0);
+          for (int j = 0; j < good; ++j) {
+            const int py = sc.points[static_cast<std::size_t>(j)].py;
+            if (py >= 0 && py < H) ++sc.rowCount[static_cast<std::size_t>(py)];
+          }
+          long long total = 0;
+          for (int c : sc.rowCount) total += c;
+          long long running = 0;
+          int band = 1;
+          for (int y = 0; y < H && band < bands; ++y) {
+            running += sc.rowCount[static_cast<std::size_t>(y)];
+            while (band < bands && running * bands >= total * band) sc.bandEdges[static_cast<std::size_t>(band++)] = y + 1;
+          }
+          for (; band < bands; ++band) sc.bandEdges[static_cast<std::size_t>(band)] = H;
+        }
+        double* colour = canvas_.color.data();
+        std::int32_t* firstStep = canvas_.firstStep.data();
+        auto inkBand = [&](int band) {
+          const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
+          if (y0 >= y1) return;
+          for (int j = 0; j < good; ++j) {
+            const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
+            const long long rowLo = std::max<long long>(y0, static_cast<long long>(P.py) - R);
+            const long long rowHi = std::min<long long>(y1 - 1, static_cast<long long>(P.py) + R);
+            if (rowLo > rowHi) continue;
+            const long long colLo = std::max<long long>(0, static_cast<long long>(P.px) - R);
+            const long long colHi = std::min<long long>(W - 1, static_cast<long long>(P.px) + R);
+            if (colLo > colHi) continue;
+            auto ink = [&](long long x, long long y, double w, double wp) {
+              double col[3];
+              if (source) {
+                const double ww = opaque ? 1 : w;
+                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * ww / q;
+              } else if (newColor) {
+                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * wp;
+              } else {
+                col[0] = col[1] = col[2] = wp;
+              }
+              if (dimmer)
+                for (double& v : col) v = v * dimmerFactor;
+              for (double& v : col) v = v * P.z;
+              const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
+              inkPixel(colour + at * 3, firstStep[at], col, rules);
+            };
+            if (table) {
+              for (long long y = rowLo; y <= rowHi; ++y) {
+                const long long dy = y - P.py;
+                const int from = sc.rowStart[static_cast<std::size_t>(dy + R)], to = sc.rowStart[static_cast<std::size_t>(dy + R + 1)];
+                for (int o = from; o < to; ++o) {
+                  const Offset& off = sc.offsets[static_cast<std::size_t>(o)];
+                  const long long x = static_cast<long long>(P.px) + off.dx;
+                  if (x < 0 || x >= W) continue;
+                  ink(x, y, off.w, off.wp);
+                }
+              }
+            } else {
+              for (long long y = rowLo; y <= rowHi; ++y)
+                for (long long x = colLo; x <= colHi; ++x) {
+                  const double d = getDistanceOfPoint(static_cast<double>(x - P.px), static_cast<double>(y - P.py));
+                  const double e = std::max(0.0, d - centre);
+                  if (e > limit) continue;
+                  const double w = limit == 0 ? 0 : 1 - e / limit;
+                  const double wp = (fuzzy != 0 && w != 0) ? std::pow(w, 1 / fuzzy) : 0;
+                  ink(x, y, w, wp);
+                }
+            }
+          }
+        };
+        pool_->run(bands, inkBand);
+      } else {
+        // The older inking: sub-points i (outer) and j (inner) in order.
+        int bands = 1;
+        const long long perPoint = (N246 + 1) * (N246 + 1);
+        if (perPoint * good >= kParallelUpdates && threads > 1) bands = std::min(H, threads * 2);
+        double* colour = canvas_.color.data();
+        std::int32_t* firstStep = canvas_.firstStep.data();
+        auto inkBand = [&](int band) {
+          const long long y0 = static_cast<long long>(H) * band / bands, y1 = static_cast<long long>(H) * (band + 1) / bands;
+          for (int j = 0; j < good; ++j) {
+            const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
+            const SubPointRange cols = subPointRange([&](double v) { return getPixelFromReal('x', v); }, P.x, Nd, p246, W);
+            const SubPointRange rows = subPointRange([&](double v) { return getPixelFromReal('y', v); }, P.y, Nd, p246, H);
+            if (cols.lo > cols.hi || rows.lo > rows.hi) continue;
+            auto ink = [&](long long x, long long y, double w) {
+              if (y < y0 || y >= y1) return;
+              double col[3];
+              if (source) {
+                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * 1 / q;
+              } else if (newColor) {
+                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * 1;
+              } else {
+                col[0] = col[1] = col[2] = w;
+              }
+              if (dimmer)
+                for (double& v : col) v = v * dimmerFactor;
+              for (double& v : col) v = v * P.z;
+              const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
+              inkPixel(colour + at * 3, firstStep[at], col, rules);
+            };
+            if (N246 <= kMaxTable246) {
+              for (const Offset246& o : sc.offsets246) {
+                if (o.i < cols.lo || o.i > cols.hi || o.j < rows.lo || o.j > rows.hi) continue;
+                const int x = getPixelFromReal('x', P.x + subPointOffset(o.i, Nd, p246));
+                const int y = getPixelFromReal('y', P.y + subPointOffset(o.j, Nd, p246));
+                ink(x, y, o.w);
+              }
+            } else {
+              for (long long i = cols.lo; i <= cols.hi; ++i) {
+                const double ox = subPointOffset(i, Nd, p246);
+                const int x = getPixelFromReal('x', P.x + ox);
+                for (long long jj = rows.lo; jj <= rows.hi; ++jj) {
+                  const double oy = subPointOffset(jj, Nd, p246);
+                  const double d = getDistanceOfPoint(ox, oy);
+                  if (!(d < L246)) continue;
+                  const int y = getPixelFromReal('y', P.y + oy);
+                  ink(x, y, (1 - d / L246) * (1 - d / L246));
+                }
+              }
+            }
+          }
+        };
+        pool_->run(bands, inkBand);
+      }
+    }
+    // Z of the last point worked out, as the reference leaves it.
+    if (M > 0) ZFactor = sc.points[static_cast<std::size_t>(std::min(good, M - 1))].z;
+    if (good < M) return;
+    k += M;
+  }
+}
+
+}  // namespace zorva

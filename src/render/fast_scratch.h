@@ -1,0 +1,42 @@
+// Scratch space of the fast path, kept by the engine between steps so the
+// step loop allocates nothing once it has warmed up. Internal to the engine.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/engine.h"
+
+namespace zorva {
+
+struct FastPoint {
+  double x = 0, y = 0, z = 1;
+  std::int32_t k = 0;
+  int px = 0, py = 0;  // the point's own pixel
+  double colour[3] = {1, 1, 1};  // per-point colour term (alternative colouring or source sample)
+  bool failed = false;
+};
+
+struct Offset {
+  int dx, dy;
+  double w;   // 1 - e / limit
+  double wp;  // after the intensity power
+};
+
+struct Offset246 {
+  int i, j;
+  double w;  // (1 - d / L)^2
+};
+
+struct Engine::FastScratch {
+  std::vector<double> theta;
+  std::vector<std::uint32_t> random;
+  std::vector<FastPoint> points;
+  std::vector<Offset> offsets;
+  std::vector<int> rowStart;  // offsets of row dy start at rowStart[dy + R]
+  std::vector<Offset246> offsets246;
+  std::vector<long long> bandEdges;
+  std::vector<int> rowCount;
+};
+
+}  // namespace zorva

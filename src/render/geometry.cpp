@@ -1,0 +1,385 @@
+// The drawing plane and the step geometry: one step's ring of points.
+#include <cmath>
+#include <limits>
+
+#include "render/engine.h"
+#include "render/math_util.h"
+#include "render/step_frame.h"
+
+namespace zorva {
+
+namespace {
+enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
+constexpr double kTwoPi = 2 * kPi;
+}  // namespace
+
+// ---- the plane ---------------------------------------------------------------
+
+double Engine::rotatePointByIota(char axis, double px, double py, double cx, double cy, double angle) {
+  const double c = cosZ(angle), s = sinZ(angle);
+  if (axis == 'x') return c * (px - cx) - s * (py - cy) + cx;
+  return s * (px - cx) + c * (py - cy) + cy;
+}
+
+int Engine::getPixelFromReal(char axis, double v) {
+  const double S = CurrentScale;
+  const double W = canvas_.W, H = canvas_.H;
+  double p;
+  if (axis == 'x')
+    p = (v + (W / H) * S) * (H / W) * W;
+  else
+    p = (v + S) * H;
+  if (p < 0) return -1000000;
+  const double q = p / (2 * S);
+  if (!(q < 9223372036854775808.0)) {
+    // Division by zero (a scale of 0), an invalid operation or an overflow:
+    // the point is left out and the drawing says so once.
+    if (!pixelConversionFailed_.exchange(true)) {
+      if (2 * S == 0 && !std::isnan(p))
+        pixelConversionError_ = p == 0 ? "Invalid floating point operation" : "Floating point division by zero";
+      else if (std::isnan(q))
+        pixelConversionError_ = "Invalid floating point operation";
+      else
+        pixelConversionError_ = "Floating point overflow";
+    }
+    return -1000000;
+  }
+  // Beyond the 32-bit range any off-canvas value will do.
+  if (q >= 2147483647.0) return std::numeric_limits<int>::max();
+  return static_cast<int>(q);
+}
+
+double Engine::getDistanceOfPoint(double x, double y) { return std::sqrt(x * x + y * y); }
+
+double Engine::ConvertXtoXCoord(double column) const {
+  const double s0 = settings.StartScale / 100.0;
+  const double W = canvas_.W, H = canvas_.H;
+  return s0 * (W / H) * (2 * column / W - 1);
+}
+
+double Engine::ConvertYtoYCoord(double row) const {
+  const double s0 = settings.StartScale / 100.0;
+  const double H = canvas_.H;
+  return s0 * (1 - 2 * row / H);
+}
+
+qCoord Engine::ConvertMouseToCoord(double column, double row) const {
+  return qCoord(ConvertXtoXCoord(column), ConvertYtoYCoord(row));
+}
+
+// Without a pointer (the command line) the mouse rests at the picture centre.
+int Engine::getXMouse() {
+  if (auto p = host_->mousePixel()) return p->first;
+  return canvas_.W / 2;
+}
+
+int Engine::getYMouse() {
+  if (auto p = host_->mousePixel()) return p->second;
+  return canvas_.H / 2;
+}
+
+bool Engine::SetImageDimensions() {
+  int width = settings.ImageWidth, height = settings.ImageHeight;
+  constexpr long long kMaxSide = 30000, kMaxPixels = 100'000'000;
+  const bool valid = width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
+                     static_cast<long long>(width) * height <= kMaxPixels;
+  if (!valid) {
+    const int oldW = canvas_.W > 0 ? canvas_.W : 800, oldH = canvas_.H > 0 ? canvas_.H : 800;
+    reportOnce(kBadSize, "A picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                             " pixels is not possible (each side must be 1 to 30000 pixels, at most 100 million "
+                             "pixels in all); keeping " + std::to_string(oldW) + " x " + std::to_string(oldH) + ".");
+    settings.ImageWidth = width = oldW;
+    settings.ImageHeight = height = oldH;
+  }
+  try {
+    canvas_.resize(width, height);
+    std::fill(canvas_.pointMap.begin(), canvas_.pointMap.end(), kNoPoint);
+  } catch (const std::bad_alloc&) {
+    host_->message("There is not enough memory for a picture of " + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels.", MessageKind::Error);
+    settings.ImageWidth = canvas_.W;
+    settings.ImageHeight = canvas_.H;
+    return false;
+  }
+  MakeBitmap();
+  return valid;
+}
+
+// ---- one step ---------------------------------------------------------------------
+
+bool Engine::prepareStep(StepFrame& f) {
+  const Settings& s = settings;
+  const auto& m = MultiplierValues;
+  const double inputs[] = {f.r, f.size, f.g, f.b, f.cx, f.cy, f.d, f.a, f.J, f.x0, f.x1, f.y0, f.y1};
+  for (double v : inputs)
+    if (!std::isfinite(v)) return false;
+
+  // 1. Dimmer and grain by depth.
+  if (s.AdjustGrain || s.UseDimmer) {
+    DimmerFactor = std::fabs(m[kRadius]) * (f.fn == 5 ? (step.RockerA + step.RockerB) / 2 : std::fabs(f.r));
+    if (s.AdjustGrain && s.GrainByDepth && std::fabs(m[kSmooth]) > 0)
+      f.g = f.g * DimmerFactor / std::max(std::fabs(m[kSmooth]), 0.01);
+  }
+  // 2.
+  f.g = std::max(f.g, 1.0);
+  // 3. Step and rock fractions.
+  const double plain = static_cast<double>(f.i) / f.n;
+  f.t = plain - animation.AnimationOffsetFraction;
+  if (f.t < 0) f.t = f.t + 1;
+  f.tr = s.RockOffsetInAnimation ? plain : f.t;
+  // 4. Path point.
+  const auto& path = slots[kPathCurve];
+  f.hasPath = path.curve.GetLength() >= 1;
+  if (f.hasPath) {
+    const double p0 = animation.mainPathStart, p1 = animation.mainPathEnd;
+    double tp = p0 / 100 + (p1 / 100 - p0 / 100) * f.t;
+    if (animation.useOffset) {
+      tp = tp - animation.AnimationOffsetFraction;
+      if (tp < 0) tp = tp + 1;
+    }
+    f.pathX = path.bezier.GetXAt(tp);
+    f.pathY = path.bezier.GetYAt(tp);
+  }
+  f.w = step.functionX;
+  f.h = step.functionY;
+  // 5. Base position.
+  if (f.fn == 7) {
+    const double lx = f.x0 + (f.x1 - f.x0) * f.t, ly = f.y0 + (f.y1 - f.y0) * f.t;
+    if (f.h + 1 == 0) return false;
+    const double gamma = cosZ(kTwoPi * f.t * f.h) / (f.h + 1);
+    f.posX = rotatePointByIota('x', lx, ly, f.x1, f.y1, gamma);
+    f.posY = rotatePointByIota('y', lx, ly, f.x1, f.y1, gamma);
+  } else if (f.fn == 8) {
+    if (f.w + 1 == 0) return false;
+    const double delta = kTwoPi * f.t * f.w;
+    f.posX = rotatePointByIota('x', f.x1, f.y1, f.x0, f.y0, delta) + cosZ(delta) / (f.w + 1);
+    f.posY = rotatePointByIota('y', f.x1, f.y1, f.x0, f.y0, delta) + sinZ(delta) / (f.w + 1);
+  } else {
+    f.posX = f.x0 + (f.x1 - f.x0) * f.t;
+    f.posY = f.y0 + (f.y1 - f.y0) * f.t;
+  }
+  // 6. Rocker.
+  const double A = s.StartRockerAmount * m[kRocksStart] + animation.startRockAngle;
+  const double B = s.EndRockerAmount * m[kRocksEnd] + animation.endRockAngle;
+  const double rho = (A + (B - A) * f.tr) * kPi / 180;
+  f.a = f.a + sinZ((s.NumberOfRocks * m[kRocks] + animation.rockAmount) * f.tr * kTwoPi) * rho;
+  // 7. Position overrides.
+  if (s.ZorvaPointsFollow) {
+    f.posX = ConvertXtoXCoord(getXMouse());
+    f.posY = ConvertYtoYCoord(getYMouse());
+  } else if (s.ZorvaPointsUseBezier && f.hasPath) {
+    f.posX = f.pathX;
+    f.posY = f.pathY;
+  }
+  f.ox = step.displacementX;
+  f.oy = step.displacementY;
+  f.posX = f.posX + f.ox;
+  f.posY = f.posY + f.oy;
+  // 8. Increment.
+  f.G = s.GrainMultiplier * f.g;
+  if (f.G == 0) {
+    reportOnce(kHuh, "huh");
+    return false;
+  }
+  if (f.G < 0) {
+    reportOnce(kNegativeGrain, "GrainMultiplier is " + std::to_string(s.GrainMultiplier) +
+                                   ": a step needs a positive number of points, so nothing was drawn.");
+    return false;
+  }
+  f.dtheta = kTwoPi / f.G;
+  // The point count must be a 32-bit integer; a larger one fails the step.
+  if (!(f.G < 2147483648.0)) return false;
+  f.N = static_cast<std::int32_t>(std::floor(f.G));
+
+  // Shared values of the points.
+  f.rockerA = step.RockerA;
+  f.rockerB = step.RockerB;
+  f.tx = step.translationX;
+  f.ty = step.translationY;
+  f.atx = step.animatedOffsets[4];
+  f.aty = step.animatedOffsets[5];
+  f.ux = step.rotationCentreX + step.animatedOffsets[6];
+  f.uy = step.rotationCentreY + step.animatedOffsets[7];
+  f.phi = step.rotationAngle + step.animatedOffsets[8];
+  f.phaseSine = animation.AnimationPhaseSine;
+  f.lissaDelta = s.LissaDelta;
+  f.hasEndCurve = slots[kEndCurve].curve.GetLength() >= 1;
+  f.useCurves = s.ZorvaPointsUseStartAndEndBezier && slots[kStartCurve].curve.GetLength() >= 1 &&
+                (f.hasEndCurve || s.ZorvaPointsUseStartAsEnd);
+  f.startAsEnd = s.ZorvaPointsUseStartAsEnd;
+  f.scatter = s.UseIotaExtra;
+  f.followRotate = s.ZorvaPointsFollowRotate;
+  f.pathRotate = !f.followRotate && s.ZorvaPointsUseBezierRotate && f.hasPath;
+  f.wobble = s.Wobble;
+  f.use31 = s.Use31;
+  f.tanBumps = s.TanBumps;
+  f.zFactor = s.UseZFactor;
+  for (double v : {f.g, f.t, f.tr, f.posX, f.posY, f.a, f.dtheta, f.pathX, f.pathY})
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+void Engine::DrawByParameters(int fn, int i, double r, double size, double g, double b, double cx, double cy, double d,
+                              double a, int n, double J, double x0, double x1, double y0, double y1) {
+  StepFrame f;
+  f.fn = fn, f.i = i, f.n = n, f.r = r, f.size = size, f.g = g, f.b = b, f.cx = cx, f.cy = cy, f.d = d, f.a = a;
+  f.J = J, f.x0 = x0, f.x1 = x1, f.y0 = y0, f.y1 = y1;
+  if (!prepareStep(f)) return;
+  if (inker_ == InkerKind::Fast) {
+    drawStepFast(f);
+    return;
+  }
+
+  // The reference: every formula as written, one point at a time.
+  double theta = 0;
+  std::int32_t k = 1;
+  const double a0 = f.a;
+  double ang = f.a;
+  double ccx = f.cx, ccy = f.cy;
+  while (theta <= kTwoPi) {
+    bool ok = true;
+    // 1-2.
+    const double c = cosZ(theta), s = sinZ(theta);
+    ZFactor = f.zFactor ? (c + 1) / 2 : 1;
+    // 3. Random scatter.
+    if (f.scatter) ang = a0 + sinZ(random_.next(1000) * theta);
+    // 4. Rotation centre overrides.
+    if (f.followRotate) {
+      ccx = ConvertXtoXCoord(getXMouse());
+      ccy = ConvertYtoYCoord(getYMouse());
+    } else if (f.pathRotate) {
+      ccx = f.pathX;
+      ccy = f.pathY;
+    }
+    // 5. Wobble centre.
+    double wx = ccx, wy = ccy;
+    if (f.wobble) {
+      wx = f.r * c / 2 + ccx;
+      wy = (f.use31 ? f.r * c / 2 : f.r * s / 2) + ccy;
+    }
+    wx = wx + f.ox;
+    wy = wy + f.oy;
+    // 6. Bump factor.
+    double q;
+    if (f.d == 0) {
+      ok = false;
+      q = 0;
+    } else if (f.tanBumps) {
+      const double cosB = cosZ(-theta * f.b);
+      if (cosB == 0) ok = false;
+      q = sinZ(-theta * f.b) / cosB / f.d;
+    } else {
+      q = sinZ(theta * f.b) / f.d;
+    }
+    if (!std::isfinite(q)) ok = false;
+    // 7. Shape point.
+    double px = 0, py = 0;
+    const double posX = f.posX, posY = f.posY;
+    if (f.useCurves) {
+      const double u = k / f.G;
+      double sx, sy;
+      if (f.startAsEnd) {
+        sx = slots[kStartCurve].bezier.GetXAt(u);
+        sy = slots[kStartCurve].bezier.GetYAt(u);
+      } else {
+        const double Sx = slots[kStartCurve].bezier.GetXAt(u), Sy = slots[kStartCurve].bezier.GetYAt(u);
+        const double Ex = slots[kEndCurve].bezier.GetXAt(u), Ey = slots[kEndCurve].bezier.GetYAt(u);
+        sx = Sx + (Ex - Sx) * f.i / f.n;
+        sy = Sy + (Ey - Sy) * f.i / f.n;
+      }
+      if (f.fn == 5) {
+        px = f.r * f.rockerB * sx * (2 - q) / 2 + posX;
+        py = f.r * f.rockerA * sy * (2 - q) / 2 + posY;
+      } else {
+        px = f.r * sx * (2 - q) / 2 + posX;
+        py = f.r * sy * (2 - q) / 2 + posY;
+      }
+    } else {
+      switch (f.fn) {
+        case 3:  // Line
+          if (q == 0) {
+            px = posX;
+            py = posY + c;
+          } else {
+            px = posX + 1;
+            py = posY + c / q;
+          }
+          break;
+        case 4: {  // Circles
+          const double c5 = c * c * c * c * c, s5 = s * s * s * s * s;
+          px = (1 + q) * f.r * c5 + posX;
+          py = (1 - q) * f.r * s5 + posY;
+          break;
+        }
+        case 5:  // Ellipses
+          if (!settings.UseEllipsesTwo) {
+            px = f.r * f.rockerB * c * (2 - q) / 2 + posX;
+            py = f.r * f.rockerA * s * (2 - q) / 2 + posY;
+          } else {
+            const double X = (1 + q) * (f.r * f.rockerB * c + posX);
+            const double Y = (1 - q) * (f.r * f.rockerA * s + posY);
+            const double beta = (f.J / 37 + 1) * (ang - f.J / 37);
+            px = rotatePointByIota('x', X, Y, posX, posY, beta);
+            py = rotatePointByIota('y', px, Y, posX, posY, beta);
+          }
+          break;
+        case 6:  // Lissajous
+          px = sinZ(f.w * theta + f.J) * f.r * 0.75 * (2 - q) / 2 + posX;
+          py = sinZ(f.h * theta) * f.r * 0.75 * (2 - q) / 2 + posY;
+          break;
+        case 7: {  // Test
+          const double D = static_cast<double>(wrapAdd(f.lissaDelta, 1)) + f.phaseSine;
+          if (D == 0) {
+            ok = false;
+            break;
+          }
+          const double cA = cosZ(f.w * theta / D), sA = sinZ(theta * f.w / D);
+          px = (f.r + q) * (c + cA) / 2 + posX;
+          py = (f.r + q) * (s + sA) / 2 + posY;
+          break;
+        }
+        case 8: {  // plovk2716
+          const std::int32_t E = wrapAdd(f.lissaDelta, 1);
+          if (E == 0) {
+            ok = false;
+            break;
+          }
+          const double cB = cosZ(theta * f.w) / E, sB = sinZ(theta * f.w) / E;
+          px = (cB + f.r + q) * c + posX;
+          py = (sB + f.r + q) * s + posY;
+          wx = wx + sinZ(theta * f.h);
+          wy = wy + sinZ(theta * f.h);
+          break;
+        }
+        default:  // Sine Wobble, Tan Thing
+          px = f.r * c * (2 - q) / 2 + posX;
+          py = f.r * s * (2 - q) / 2 + posY;
+          break;
+      }
+    }
+    // 8. Angle rotation and translation ("Line" takes the plane translation only).
+    double rx = rotatePointByIota('x', px, py, wx, wy, ang);
+    double ry = rotatePointByIota('y', px, py, wx, wy, ang);
+    if (f.fn == 3) {
+      rx = rx + f.tx;
+      ry = ry + f.ty;
+    } else {
+      rx = rx + f.tx + f.atx;
+      ry = ry + f.ty + f.aty;
+    }
+    // 9. Plane rotation.
+    const double fx = rotatePointByIota('x', rx, ry, f.ux, f.uy, f.phi);
+    const double fy = rotatePointByIota('y', rx, ry, f.ux, f.uy, f.phi);
+    // An arithmetic failure ends the step before this point is inked.
+    if (!ok || !std::isfinite(fx) || !std::isfinite(fy)) return;
+    // 10.
+    inkFailed_ = false;
+    addColorToPixels(f.i, f.n, fx, fy, f.size, k, f.N);
+    if (inkFailed_) return;
+    // 11.
+    k = k + 1;
+    theta = theta + f.dtheta;
+  }
+}
+
+}  // namespace zorva

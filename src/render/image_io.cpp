@@ -1,0 +1,537 @@
+#include "render/image_io.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <system_error>
+
+#include <png.h>
+// jpeglib.h needs FILE and size_t declared first (cstdio above).
+#include <jpeglib.h>
+#include <jerror.h>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
+// A private, static copy of the BMP decoder: no clash with any other user of
+// stb_image in the program, and no global state shared with it.
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_FAILURE_USERMSG
+#include "stb_image.h"
+#pragma GCC diagnostic pop
+
+#include "settings/atomic_write.h"
+
+namespace zorva {
+namespace {
+
+// Whole files are read into memory; the largest image we accept stays well
+// below this, and stb_image takes the length as an int.
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+// A normal progressive JPEG has about ten scans; thousands only waste time.
+constexpr int kMaxJpegScans = 1000;
+constexpr std::size_t kReasonSize = 256;
+
+std::string readFailure(const std::string& fileName, std::string_view reason) {
+  return "Cannot read image \"" + fileName + "\": " + std::string(reason);
+}
+
+std::string writeFailure(const std::string& fileName, std::string_view reason) {
+  return "Cannot write image \"" + fileName + "\": " + std::string(reason);
+}
+
+void storeReason(char* reason, const char* message) {
+  std::snprintf(reason, kReasonSize, "%s", message != nullptr && *message != '\0' ? message : "unknown error");
+}
+
+std::uint8_t overWhite(unsigned colour, unsigned alpha) {
+  return static_cast<std::uint8_t>((colour * alpha + 255u * (255u - alpha) + 127u) / 255u);
+}
+
+// Interleaved RGBA becomes RGB composited over white, in place.
+void flattenOverWhite(std::vector<std::uint8_t>& pixels) {
+  const std::size_t count = pixels.size() / 4;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t r = pixels[i * 4], g = pixels[i * 4 + 1], b = pixels[i * 4 + 2], a = pixels[i * 4 + 3];
+    pixels[i * 3] = overWhite(r, a);
+    pixels[i * 3 + 1] = overWhite(g, a);
+    pixels[i * 3 + 2] = overWhite(b, a);
+  }
+  pixels.resize(count * 3);
+  pixels.shrink_to_fit();
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::optional<std::string> readWholeFile(const std::string& fileName, std::vector<std::uint8_t>& bytes) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) return std::generic_category().message(errno);
+  std::vector<std::uint8_t> chunk(1 << 16);
+  for (;;) {
+    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    if (got > kMaxFileBytes - bytes.size()) return std::string("the file is larger than 1 GiB");
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    if (got < chunk.size()) {
+      if (std::ferror(file.get())) return std::generic_category().message(errno);
+      break;
+    }
+  }
+  if (bytes.empty()) return std::string("the file is empty");
+  return std::nullopt;
+}
+
+// --- PNG ----------------------------------------------------------------------
+// libpng reports errors by longjmp to the latest setjmp. The functions that
+// call setjmp below hold only trivially destructible locals, and all C++
+// allocation happens between them, so no destructor is ever jumped over.
+
+// The error pointer of every png struct here is its reason buffer.
+void pngFail(png_structp png, png_const_charp message) {
+  storeReason(static_cast<char*>(png_get_error_ptr(png)), message);
+  png_longjmp(png, 1);
+}
+
+// Warnings are about ancillary chunks we ignore anyway.
+void pngIgnoreWarning(png_structp, png_const_charp) {}
+
+struct PngSource {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
+  std::size_t pos = 0;
+  char reason[kReasonSize] = {};
+};
+
+struct PngReadGuard {
+  PngSource& src;
+  ~PngReadGuard() { png_destroy_read_struct(&src.png, &src.info, nullptr); }
+};
+
+void pngReadBytes(png_structp png, png_bytep out, std::size_t count) {
+  auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+  if (count > src->size - src->pos) png_error(png, "the file is truncated");
+  std::memcpy(out, src->data + src->pos, count);
+  src->pos += count;
+}
+
+bool pngReadHeader(PngSource& src) {
+  if (setjmp(png_jmpbuf(src.png))) return false;
+  png_set_read_fn(src.png, &src, pngReadBytes);
+  // Our own size limit is applied after the header, with a clearer message
+  // than libpng's "Invalid IHDR data".
+  png_set_user_limits(src.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+  png_read_info(src.png, src.info);
+  return true;
+}
+
+// Asks libpng for 8-bit RGB, or RGBA when the image has any transparency.
+bool pngRequestRgb(PngSource& src) {
+  if (setjmp(png_jmpbuf(src.png))) return false;
+  const int bitDepth = png_get_bit_depth(src.png, src.info);
+  const int colorType = png_get_color_type(src.png, src.info);
+  if (bitDepth == 16) png_set_scale_16(src.png);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(src.png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(src.png);
+  if (png_get_valid(src.png, src.info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(src.png);
+  if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(src.png);
+  png_set_interlace_handling(src.png);
+  png_read_update_info(src.png, src.info);
+  return true;
+}
+
+bool pngReadRows(PngSource& src, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(src.png))) return false;
+  png_read_image(src.png, rows);
+  // Reads up to IEND, so a file cut after its pixel data still fails.
+  png_read_end(src.png, nullptr);
+  return true;
+}
+
+std::variant<RgbImage, std::string> decodePng(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
+  PngSource src;
+  src.data = bytes.data();
+  src.size = bytes.size();
+  PngReadGuard guard{src};
+  src.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.reason, pngFail, pngIgnoreWarning);
+  if (src.png == nullptr) return readFailure(fileName, "libpng could not start");
+  src.info = png_create_info_struct(src.png);
+  if (src.info == nullptr) return readFailure(fileName, "libpng could not start");
+
+  if (!pngReadHeader(src)) return readFailure(fileName, src.reason);
+  const png_uint_32 width = png_get_image_width(src.png, src.info);
+  const png_uint_32 height = png_get_image_height(src.png, src.info);
+  if (auto problem = imageSizeProblem(width, height)) return readFailure(fileName, *problem);
+
+  if (!pngRequestRgb(src)) return readFailure(fileName, src.reason);
+  const std::size_t channels = png_get_channels(src.png, src.info);
+  const std::size_t rowBytes = png_get_rowbytes(src.png, src.info);
+  if ((channels != 3 && channels != 4) || png_get_bit_depth(src.png, src.info) != 8 || rowBytes != width * channels)
+    return readFailure(fileName, "libpng did not deliver 8-bit RGB pixels");
+
+  std::vector<std::uint8_t> pixels(rowBytes * height);
+  std::vector<png_bytep> rows(height);
+  for (std::size_t y = 0; y < height; ++y) rows[y] = pixels.data() + y * rowBytes;
+  if (!pngReadRows(src, rows.data())) return readFailure(fileName, src.reason);
+
+  if (channels == 4) flattenOverWhite(pixels);
+  RgbImage image;
+  image.width = static_cast<int>(width);
+  image.height = static_cast<int>(height);
+  image.rgb = std::move(pixels);
+  return image;
+}
+
+// --- JPEG -----------------------------------------------------------------------
+// libjpeg's errors longjmp back too; the same rule holds for the setjmp
+// functions here.
+
+struct JpegErrors {
+  jpeg_error_mgr mgr;  // first, so libjpeg's pointer to it points to the whole
+  std::jmp_buf jump;
+  char reason[kReasonSize];
+};
+
+struct JpegSource {
+  jpeg_decompress_struct cinfo;
+  JpegErrors errors;
+  jpeg_progress_mgr progress;
+};
+
+struct JpegGuard {
+  JpegSource& src;
+  // Harmless on a struct that was never created: it checks cinfo.mem.
+  ~JpegGuard() { jpeg_destroy_decompress(&src.cinfo); }
+};
+
+[[noreturn]] void jpegFail(j_common_ptr cinfo) {
+  auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  char message[JMSG_LENGTH_MAX];
+  (*cinfo->err->format_message)(cinfo, message);
+  storeReason(errors->reason, message);
+  std::longjmp(errors->jump, 1);
+}
+
+// Warnings mean damaged data (a truncated file, corrupt entropy data) that
+// libjpeg would paper over with grey; we refuse the image instead. Only an
+// unknown JFIF version is harmless.
+void jpegMessage(j_common_ptr cinfo, int level) {
+  if (level >= 0) return;  // trace output
+  if (cinfo->err->msg_code == JWRN_JFIF_MAJOR) return;
+  jpegFail(cinfo);
+}
+
+void jpegProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= kMaxJpegScans) return;
+  auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  std::snprintf(errors->reason, kReasonSize, "the file has more than %d scans", kMaxJpegScans);
+  std::longjmp(errors->jump, 1);
+}
+
+bool jpegReadHeader(JpegSource& src, const std::uint8_t* data, std::size_t size) {
+  if (setjmp(src.errors.jump)) return false;
+  jpeg_create_decompress(&src.cinfo);
+  src.cinfo.progress = &src.progress;
+  jpeg_mem_src(&src.cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&src.cinfo, TRUE);
+  return true;
+}
+
+bool jpegStart(JpegSource& src) {
+  if (setjmp(src.errors.jump)) return false;
+  jpeg_start_decompress(&src.cinfo);
+  return true;
+}
+
+// CMYK to RGB with the light that each ink lets through. Adobe writes CMYK
+// inverted (255 = no ink), and its marker is how such files are recognised.
+void cmykRowToRgb(const std::uint8_t* cmyk, std::uint8_t* rgb, std::size_t width, bool inverted) {
+  for (std::size_t x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+    unsigned light[4];
+    for (int i = 0; i < 4; ++i) light[i] = inverted ? cmyk[i] : 255u - cmyk[i];
+    for (int i = 0; i < 3; ++i) rgb[i] = static_cast<std::uint8_t>((light[i] * light[3] + 127u) / 255u);
+  }
+}
+
+// cmykRow is null for RGB output, else one row of CMYK samples.
+bool jpegReadRows(JpegSource& src, std::uint8_t* rgb, std::uint8_t* cmykRow, bool invertedCmyk) {
+  if (setjmp(src.errors.jump)) return false;
+  const std::size_t width = src.cinfo.output_width;
+  while (src.cinfo.output_scanline < src.cinfo.output_height) {
+    std::uint8_t* out = rgb + static_cast<std::size_t>(src.cinfo.output_scanline) * width * 3;
+    JSAMPROW row = cmykRow != nullptr ? cmykRow : out;
+    if (jpeg_read_scanlines(&src.cinfo, &row, 1) != 1) {
+      storeReason(src.errors.reason, "libjpeg returned no scanline");
+      return false;
+    }
+    if (cmykRow != nullptr) cmykRowToRgb(cmykRow, out, width, invertedCmyk);
+  }
+  jpeg_finish_decompress(&src.cinfo);
+  return true;
+}
+
+std::variant<RgbImage, std::string> decodeJpeg(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
+  auto src = std::make_unique<JpegSource>();  // zeroed; large enough to keep off the stack
+  JpegGuard guard{*src};
+  src->cinfo.err = jpeg_std_error(&src->errors.mgr);
+  src->errors.mgr.error_exit = jpegFail;
+  src->errors.mgr.emit_message = jpegMessage;
+  src->progress.progress_monitor = jpegProgress;
+
+  if (!jpegReadHeader(*src, bytes.data(), bytes.size())) return readFailure(fileName, src->errors.reason);
+  jpeg_decompress_struct& cinfo = src->cinfo;
+  if (auto problem = imageSizeProblem(cinfo.image_width, cinfo.image_height)) return readFailure(fileName, *problem);
+
+  bool cmyk = false;
+  switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_RGB:
+    case JCS_YCbCr:
+      cinfo.out_color_space = JCS_RGB;
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      cinfo.out_color_space = JCS_CMYK;  // libjpeg turns YCCK into CMYK
+      cmyk = true;
+      break;
+    default:
+      return readFailure(fileName, "the JPEG colour space is not greyscale, RGB, YCbCr, CMYK or YCCK");
+  }
+  const bool invertedCmyk = cinfo.saw_Adobe_marker != 0;
+
+  if (!jpegStart(*src)) return readFailure(fileName, src->errors.reason);
+  if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
+      cinfo.output_components != (cmyk ? 4 : 3))
+    return readFailure(fileName, "libjpeg did not deliver the expected pixels");
+
+  RgbImage image;
+  image.width = static_cast<int>(cinfo.output_width);
+  image.height = static_cast<int>(cinfo.output_height);
+  image.rgb.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3);
+  std::vector<std::uint8_t> cmykRow(cmyk ? static_cast<std::size_t>(image.width) * 4 : 0);
+  if (!jpegReadRows(*src, image.rgb.data(), cmyk ? cmykRow.data() : nullptr, invertedCmyk))
+    return readFailure(fileName, src->errors.reason);
+  return image;
+}
+
+// --- BMP ------------------------------------------------------------------------
+
+std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
+std::uint32_t le32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// stb_image reads zeros past the end of its buffer, so a truncated bitmap
+// would load as if it were whole. Check the header's size and the extent of
+// the pixel data first; everything else is left to stb_image.
+std::optional<std::string> bmpLayoutProblem(const std::vector<std::uint8_t>& b) {
+  if (b.size() < 2 || b[0] != 'B' || b[1] != 'M') return std::nullopt;  // stb_image names what is wrong
+  if (b.size() < 18) return std::string("the file ends inside its header");
+  const std::uint32_t offset = le32(&b[10]);
+  const std::uint32_t headerSize = le32(&b[14]);
+  std::int64_t width = 0, height = 0;
+  std::uint32_t bitsPerPixel = 0, compression = 0;
+  if (headerSize == 12) {
+    if (b.size() < 26) return std::string("the file ends inside its header");
+    width = le16(&b[18]);
+    height = le16(&b[20]);
+    bitsPerPixel = le16(&b[24]);
+  } else if (headerSize == 40 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+    if (b.size() < 14 + headerSize) return std::string("the file ends inside its header");
+    width = static_cast<std::int32_t>(le32(&b[18]));
+    height = static_cast<std::int32_t>(le32(&b[22]));
+    bitsPerPixel = le16(&b[28]);
+    compression = le32(&b[30]);
+  } else {
+    return std::nullopt;
+  }
+  if (height < 0) height = -height;  // stored top-down
+  if (auto problem = imageSizeProblem(width, height)) return problem;
+  const bool plain = compression == 0 || compression == 3;
+  const bool knownDepth = bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
+                          bitsPerPixel == 24 || bitsPerPixel == 32;
+  if (plain && knownDepth) {
+    const std::int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    const std::int64_t end = static_cast<std::int64_t>(offset) + rowBytes * height;
+    if (end > static_cast<std::int64_t>(b.size()))
+      return "the file is truncated: its pixels end at byte " + std::to_string(end) + " but the file has " +
+             std::to_string(b.size()) + " bytes";
+  }
+  return std::nullopt;
+}
+
+struct StbFree {
+  void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+std::variant<RgbImage, std::string> decodeBmp(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
+  if (auto problem = bmpLayoutProblem(bytes)) return readFailure(fileName, *problem);
+  int width = 0, height = 0, channels = 0;
+  std::unique_ptr<stbi_uc, StbFree> pixels(
+      stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 0));
+  if (!pixels) {
+    const char* reason = stbi_failure_reason();
+    return readFailure(fileName, reason != nullptr ? reason : "stb_image could not decode it");
+  }
+  if (auto problem = imageSizeProblem(width, height)) return readFailure(fileName, *problem);
+  if (channels != 3 && channels != 4) return readFailure(fileName, "stb_image did not deliver RGB pixels");
+
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::vector<std::uint8_t> rgb(pixels.get(), pixels.get() + count * static_cast<std::size_t>(channels));
+  pixels.reset();
+  if (channels == 4) flattenOverWhite(rgb);
+  RgbImage image;
+  image.width = width;
+  image.height = height;
+  image.rgb = std::move(rgb);
+  return image;
+}
+
+// --- PNG writer -------------------------------------------------------------------
+
+struct PngSink {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  std::string* bytes = nullptr;
+  char reason[kReasonSize] = {};
+};
+
+struct PngWriteGuard {
+  PngSink& sink;
+  ~PngWriteGuard() { png_destroy_write_struct(&sink.png, &sink.info); }
+};
+
+void pngWriteBytes(png_structp png, png_bytep data, std::size_t count) {
+  auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+  bool stored = true;
+  try {
+    sink->bytes->append(reinterpret_cast<const char*>(data), count);
+  } catch (const std::exception&) {
+    stored = false;
+  }
+  // Outside the handler: png_error longjmps and must not leave a catch block.
+  if (!stored) png_error(png, "not enough memory");
+}
+
+void pngFlush(png_structp) {}
+
+bool pngEncode(PngSink& sink, png_uint_32 width, png_uint_32 height, const std::uint8_t* rgb, std::size_t rgbStride,
+               const std::uint8_t* alpha, std::uint8_t* rgbaRow) {
+  if (setjmp(png_jmpbuf(sink.png))) return false;
+  png_set_write_fn(sink.png, &sink, pngWriteBytes, pngFlush);
+  png_set_IHDR(sink.png, sink.info, width, height, 8, alpha != nullptr ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_filter(sink.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_set_compression_level(sink.png, 7);
+  // libpng emits one IDAT each time its compression buffer fills, so the
+  // buffer size caps the chunk size.
+  png_set_compression_buffer_size(sink.png, 65535);
+  png_write_info(sink.png, sink.info);
+  for (png_uint_32 y = 0; y < height; ++y) {
+    const std::uint8_t* src = rgb + static_cast<std::size_t>(y) * rgbStride;
+    if (alpha == nullptr) {
+      png_write_row(sink.png, src);
+      continue;
+    }
+    const std::uint8_t* a = alpha + static_cast<std::size_t>(y) * width;
+    for (std::size_t x = 0; x < width; ++x) {
+      rgbaRow[x * 4] = src[x * 3];
+      rgbaRow[x * 4 + 1] = src[x * 3 + 1];
+      rgbaRow[x * 4 + 2] = src[x * 3 + 2];
+      rgbaRow[x * 4 + 3] = a[x];
+    }
+    png_write_row(sink.png, rgbaRow);
+  }
+  png_write_end(sink.png, nullptr);
+  return true;
+}
+
+}  // namespace
+
+ImageType imageTypeFromName(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("/\\");
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return ImageType::Unknown;
+  std::string ext = fileName.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ext == "png") return ImageType::Png;
+  if (ext == "jpg" || ext == "jpeg") return ImageType::Jpeg;
+  if (ext == "bmp") return ImageType::Bmp;
+  return ImageType::Unknown;
+}
+
+std::optional<std::string> imageSizeProblem(std::int64_t width, std::int64_t height) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (width < 1 || height < 1) return "the image size " + size + " is not valid";
+  if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels)
+    return "the image is " + size + ", more than the " + std::to_string(kMaxImageSide) +
+           " pixels a side or 100 million pixels in all that can be loaded";
+  return std::nullopt;
+}
+
+std::variant<RgbImage, std::string> loadImage(const std::string& fileName) {
+  const ImageType type = imageTypeFromName(fileName);
+  if (type == ImageType::Unknown) return readFailure(fileName, "it is not a PNG, JPEG or BMP image (by its extension)");
+  try {
+    std::vector<std::uint8_t> bytes;
+    if (auto problem = readWholeFile(fileName, bytes)) return readFailure(fileName, *problem);
+    switch (type) {
+      case ImageType::Png:
+        return decodePng(fileName, bytes);
+      case ImageType::Jpeg:
+        return decodeJpeg(fileName, bytes);
+      case ImageType::Bmp:
+        return decodeBmp(fileName, bytes);
+      case ImageType::Unknown:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    return readFailure(fileName, "not enough memory");
+  }
+  return readFailure(fileName, "it is not a PNG, JPEG or BMP image");
+}
+
+std::optional<std::string> writePng(const std::string& fileName, int width, int height, const std::uint8_t* rgb,
+                                    std::size_t rgbStride, const std::uint8_t* alpha) {
+  if (width < 1 || height < 1)
+    return writeFailure(fileName, "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
+                                      " is not valid");
+  if (rgb == nullptr) return writeFailure(fileName, "there are no pixels");
+  if (rgbStride < static_cast<std::size_t>(width) * 3) return writeFailure(fileName, "the row stride is too small");
+
+  std::string encoded;
+  try {
+    std::vector<std::uint8_t> rgbaRow(alpha != nullptr ? static_cast<std::size_t>(width) * 4 : 0);
+    PngSink sink;
+    sink.bytes = &encoded;
+    PngWriteGuard guard{sink};
+    sink.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, sink.reason, pngFail, pngIgnoreWarning);
+    if (sink.png == nullptr) return writeFailure(fileName, "libpng could not start");
+    sink.info = png_create_info_struct(sink.png);
+    if (sink.info == nullptr) return writeFailure(fileName, "libpng could not start");
+    if (!pngEncode(sink, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), rgb, rgbStride, alpha,
+                   rgbaRow.data()))
+      return writeFailure(fileName, sink.reason);
+  } catch (const std::bad_alloc&) {
+    return writeFailure(fileName, "not enough memory");
+  }
+  return writeFileAtomically(fileName, encoded);
+}
+
+}  // namespace zorva

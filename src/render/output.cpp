@@ -1,0 +1,76 @@
+// Saving a picture set: the PNG, the curve files, the source image copy and
+// the settings copy under one time-stamped stem.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "render/engine.h"
+#include "render/image_io.h"
+#include "settings/paths.h"
+
+namespace zorva {
+
+std::string Engine::timeStamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d_%02d_%02d_%02d__%03d", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+  return buf;
+}
+
+std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
+  const int w = picture_.width, h = picture_.height;
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+  std::vector<std::uint8_t> alpha;
+  if (UseTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* from = picture_.row(y);
+    for (int x = 0; x < w; ++x) {
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+      const std::uint8_t b = from[x * 3], g = from[x * 3 + 1], r = from[x * 3 + 2];
+      rgb[at * 3] = r;
+      rgb[at * 3 + 1] = g;
+      rgb[at * 3 + 2] = b;
+      if (UseTransparency) alpha[at] = transparencyAlpha(r, g, b, settings.White, settings.Opacity);
+    }
+  }
+  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3,
+                  UseTransparency ? alpha.data() : nullptr);
+}
+
+std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem) {
+  if (!source_.loaded()) return std::nullopt;
+  const int w = source_.w, h = source_.h;
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+  for (int y = 0; y < h; ++y)
+    std::copy_n(source_.entry(h - 1 - y, 0), static_cast<std::size_t>(w) * 3,
+                rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 3);
+  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr);
+}
+
+std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemOverride) {
+  if (!isFolder(settings.SaveDir)) settings.SaveDir = defaultFolder_;
+  const std::string stem =
+      stemOverride.empty() ? joinPath(settings.SaveDir, programBaseName_ + timeStamp()) : stemOverride;
+  auto fail = [&](const std::string& error) -> std::optional<std::string> {
+    host_->message("buttonSaveImageClick: " + error, MessageKind::Error);
+    return std::nullopt;
+  };
+  if (auto error = BitmapFileToPNG(stem)) return fail(*error);
+  for (const auto& slot : slots)
+    if (auto error = slot.curve.Spam(stem + "_" + slot.name + ".curve")) return fail(*error);
+  if (sourceInUse() && settings.SaveSourceImageFile)
+    if (auto error = SaveSourceImageAsPNG(stem + "_source")) return fail(*error);
+  if (auto error = writeSettingsCopy(stem + ".ini")) return fail(*error);
+  if (!IsAnimating) host_->status("Saved " + stem + ".png");
+  return stem + ".png";
+}
+
+void Engine::CopyOutZorvaPicture() { snapshot_ = picture_; }
+
+}  // namespace zorva
