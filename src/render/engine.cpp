@@ -22,9 +22,21 @@ const std::array<const char*, kMultiplierCount> kMultiplierCaptions = {
     "Plane - Rotate Angle",  "Splodge - Size",         "Splodge - Intensity",    "Splodge - Center",
 };
 
+namespace {
+
+// A slot's stored name: its caption in double quotes.
+std::string quotedName(int slot) {
+  std::string name = "\"";
+  name += kMultiplierCaptions[static_cast<std::size_t>(slot)];
+  name += '"';
+  return name;
+}
+
+}  // namespace
+
 Engine::Engine(Host* host) : host_(host ? host : &nullHost_), random_(Random::clockSeed()) {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    slots[static_cast<std::size_t>(i)].name = std::string("\"") + kMultiplierCaptions[static_cast<std::size_t>(i)] + "\"";
+    slots[static_cast<std::size_t>(i)].name = quotedName(i);
     MultiplierValues[static_cast<std::size_t>(i)] = 1.0;
   }
   errno = 0;
@@ -188,7 +200,7 @@ std::string Engine::companionCurveName(const std::string& iniFileName, int slot)
   std::string name = std::filesystem::path(iniFileName).filename().string();
   for (std::size_t at; (at = name.find(".ini")) != std::string::npos;) name.erase(at, 4);
   name += "_";
-  name += std::string("\"") + kMultiplierCaptions[static_cast<std::size_t>(slot)] + "\"";
+  name += quotedName(slot);
   return curveFileName(name + ".curve");
 }
 
@@ -196,9 +208,9 @@ int Engine::openIniFile(const std::string& file) {
   CurrentStyle = ReadIniCurrentStyle(file);
   const int keys = ReadIniFile(CurrentStyle, file);
   host_->status("Loaded " + file);
-  std::string folder = std::filesystem::path(file).parent_path().string();
+  std::filesystem::path folder = std::filesystem::path(file).parent_path();
   if (folder.empty()) folder = ".";
-  settings.LoadDir = folder + "/";
+  settings.LoadDir = folder.string() + "/";
   resetAllCurves();
   for (int i = 0; i < kMultiplierCount; ++i) {
     const std::string curveFile = joinPath(settings.LoadDir, companionCurveName(file, i));

@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -157,6 +158,11 @@ class Engine {
   bool BelowNormalPriority = false;
   bool UseTransparency = false;
   bool UseArctan2 = false;  // the Function window's "Use arctan2?"
+
+  // Observers for tests and tools: called when a step is handed to the step
+  // geometry, and for every point the reference path inks.
+  std::function<void(int step)> onStep;
+  std::function<void(int step, int k, double x, double y)> onPoint;
 
   // ---- multiplier slots ----------------------------------------------------
   std::array<MultiplierSlot, kMultiplierCount> slots;

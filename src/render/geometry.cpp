@@ -221,6 +221,7 @@ bool Engine::prepareStep(StepFrame& f) {
 
 void Engine::DrawByParameters(int fn, int i, double r, double size, double g, double b, double cx, double cy, double d,
                               double a, int n, double J, double x0, double x1, double y0, double y1) {
+  if (onStep) onStep(i);
   StepFrame f;
   f.fn = fn, f.i = i, f.n = n, f.r = r, f.size = size, f.g = g, f.b = b, f.cx = cx, f.cy = cy, f.d = d, f.a = a;
   f.J = J, f.x0 = x0, f.x1 = x1, f.y0 = y0, f.y1 = y1;
@@ -373,6 +374,7 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
     // An arithmetic failure ends the step before this point is inked.
     if (!ok || !std::isfinite(fx) || !std::isfinite(fy)) return;
     // 10.
+    if (onPoint) onPoint(f.i, k, fx, fy);
     inkFailed_ = false;
     addColorToPixels(f.i, f.n, fx, fy, f.size, k, f.N);
     if (inkFailed_) return;

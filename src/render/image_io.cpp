@@ -1,5 +1,7 @@
 #include "render/image_io.h"
 
+#include <png.h>
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -9,9 +11,9 @@
 #include <string_view>
 #include <system_error>
 
-#include <png.h>
 // jpeglib.h needs FILE and size_t declared first (cstdio above).
 #include <jpeglib.h>
+// jerror.h after it: the message codes.
 #include <jerror.h>
 
 #pragma GCC diagnostic push
@@ -285,15 +287,15 @@ bool jpegReadRows(JpegSource& src, std::uint8_t* rgb, std::uint8_t* cmykRow, boo
 }
 
 std::variant<RgbImage, std::string> decodeJpeg(const std::string& fileName, const std::vector<std::uint8_t>& bytes) {
-  auto src = std::make_unique<JpegSource>();  // zeroed; large enough to keep off the stack
-  JpegGuard guard{*src};
-  src->cinfo.err = jpeg_std_error(&src->errors.mgr);
-  src->errors.mgr.error_exit = jpegFail;
-  src->errors.mgr.emit_message = jpegMessage;
-  src->progress.progress_monitor = jpegProgress;
+  JpegSource src{};  // all zero, so the guard can destroy it whatever happens
+  JpegGuard guard{src};
+  src.cinfo.err = jpeg_std_error(&src.errors.mgr);
+  src.errors.mgr.error_exit = jpegFail;
+  src.errors.mgr.emit_message = jpegMessage;
+  src.progress.progress_monitor = jpegProgress;
 
-  if (!jpegReadHeader(*src, bytes.data(), bytes.size())) return readFailure(fileName, src->errors.reason);
-  jpeg_decompress_struct& cinfo = src->cinfo;
+  if (!jpegReadHeader(src, bytes.data(), bytes.size())) return readFailure(fileName, src.errors.reason);
+  jpeg_decompress_struct& cinfo = src.cinfo;
   if (auto problem = imageSizeProblem(cinfo.image_width, cinfo.image_height)) return readFailure(fileName, *problem);
 
   bool cmyk = false;
@@ -313,7 +315,7 @@ std::variant<RgbImage, std::string> decodeJpeg(const std::string& fileName, cons
   }
   const bool invertedCmyk = cinfo.saw_Adobe_marker != 0;
 
-  if (!jpegStart(*src)) return readFailure(fileName, src->errors.reason);
+  if (!jpegStart(src)) return readFailure(fileName, src.errors.reason);
   if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
       cinfo.output_components != (cmyk ? 4 : 3))
     return readFailure(fileName, "libjpeg did not deliver the expected pixels");
@@ -323,8 +325,8 @@ std::variant<RgbImage, std::string> decodeJpeg(const std::string& fileName, cons
   image.height = static_cast<int>(cinfo.output_height);
   image.rgb.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3);
   std::vector<std::uint8_t> cmykRow(cmyk ? static_cast<std::size_t>(image.width) * 4 : 0);
-  if (!jpegReadRows(*src, image.rgb.data(), cmyk ? cmykRow.data() : nullptr, invertedCmyk))
-    return readFailure(fileName, src->errors.reason);
+  if (!jpegReadRows(src, image.rgb.data(), cmyk ? cmykRow.data() : nullptr, invertedCmyk))
+    return readFailure(fileName, src.errors.reason);
   return image;
 }
 
@@ -510,8 +512,8 @@ std::variant<RgbImage, std::string> loadImage(const std::string& fileName) {
 std::optional<std::string> writePng(const std::string& fileName, int width, int height, const std::uint8_t* rgb,
                                     std::size_t rgbStride, const std::uint8_t* alpha) {
   if (width < 1 || height < 1)
-    return writeFailure(fileName, "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
-                                      " is not valid");
+    return writeFailure(fileName,
+                        "the picture size " + std::to_string(width) + " x " + std::to_string(height) + " is not valid");
   if (rgb == nullptr) return writeFailure(fileName, "there are no pixels");
   if (rgbStride < static_cast<std::size_t>(width) * 3) return writeFailure(fileName, "the row stride is too small");
 

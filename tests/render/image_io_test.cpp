@@ -253,7 +253,8 @@ Bytes packRow(const RawPng& p, int y) {
   const int* s = p.samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(perRow);
   Bytes row;
   if (p.bitDepth == 16) {
-    for (int i = 0; i < perRow; ++i) row.insert(row.end(), {static_cast<std::uint8_t>(s[i] >> 8), static_cast<std::uint8_t>(s[i])});
+    for (int i = 0; i < perRow; ++i)
+      row.insert(row.end(), {static_cast<std::uint8_t>(s[i] >> 8), static_cast<std::uint8_t>(s[i])});
   } else if (p.bitDepth == 8) {
     for (int i = 0; i < perRow; ++i) row.push_back(static_cast<std::uint8_t>(s[i]));
   } else {
@@ -327,7 +328,8 @@ Bytes expectedRgb(const RawPng& p) {
         rgb[0] = c.red;
         rgb[1] = c.green;
         rgb[2] = c.blue;
-        if (static_cast<std::size_t>(s[0]) < p.paletteAlpha.size()) alpha = p.paletteAlpha[static_cast<std::size_t>(s[0])];
+        if (static_cast<std::size_t>(s[0]) < p.paletteAlpha.size())
+          alpha = p.paletteAlpha[static_cast<std::size_t>(s[0])];
         break;
       }
       case PNG_COLOR_TYPE_RGB:
@@ -392,7 +394,8 @@ void setTransparent(RawPng& p, int grey, int red, int green, int blue) {
 std::vector<RawPng> allPngKinds() {
   std::vector<RawPng> kinds;
   std::uint32_t seed = 1;
-  for (int depth : {1, 2, 4, 8, 16}) kinds.push_back(makeRawPng("grey " + std::to_string(depth), PNG_COLOR_TYPE_GRAY, depth, seed++));
+  for (int depth : {1, 2, 4, 8, 16})
+    kinds.push_back(makeRawPng("grey " + std::to_string(depth), PNG_COLOR_TYPE_GRAY, depth, seed++));
   for (int depth : {2, 8, 16}) {
     RawPng p = makeRawPng("grey+tRNS " + std::to_string(depth), PNG_COLOR_TYPE_GRAY, depth, seed++);
     setTransparent(p, (1 << depth) / 3, 0, 0, 0);
@@ -400,20 +403,23 @@ std::vector<RawPng> allPngKinds() {
   }
   for (int depth : {8, 16})
     kinds.push_back(makeRawPng("grey+alpha " + std::to_string(depth), PNG_COLOR_TYPE_GRAY_ALPHA, depth, seed++));
-  for (int depth : {1, 2, 4, 8}) kinds.push_back(makeRawPng("palette " + std::to_string(depth), PNG_COLOR_TYPE_PALETTE, depth, seed++));
+  for (int depth : {1, 2, 4, 8})
+    kinds.push_back(makeRawPng("palette " + std::to_string(depth), PNG_COLOR_TYPE_PALETTE, depth, seed++));
   for (int depth : {4, 8}) {
     RawPng p = makeRawPng("palette+tRNS " + std::to_string(depth), PNG_COLOR_TYPE_PALETTE, depth, seed++);
     p.paletteAlpha = {0, 128, 255, 1, 77};  // shorter than the palette: later entries are opaque
     kinds.push_back(p);
   }
-  for (int depth : {8, 16}) kinds.push_back(makeRawPng("RGB " + std::to_string(depth), PNG_COLOR_TYPE_RGB, depth, seed++));
+  for (int depth : {8, 16})
+    kinds.push_back(makeRawPng("RGB " + std::to_string(depth), PNG_COLOR_TYPE_RGB, depth, seed++));
   for (int depth : {8, 16}) {
     RawPng p = makeRawPng("RGB+tRNS " + std::to_string(depth), PNG_COLOR_TYPE_RGB, depth, seed++);
     const int m = (1 << depth) - 1;
     setTransparent(p, 0, m / 5, m / 2, m / 7);
     kinds.push_back(p);
   }
-  for (int depth : {8, 16}) kinds.push_back(makeRawPng("RGBA " + std::to_string(depth), PNG_COLOR_TYPE_RGB_ALPHA, depth, seed++));
+  for (int depth : {8, 16})
+    kinds.push_back(makeRawPng("RGBA " + std::to_string(depth), PNG_COLOR_TYPE_RGB_ALPHA, depth, seed++));
   return kinds;
 }
 
@@ -423,7 +429,7 @@ struct JpegOptions {
   int components = 3;
   J_COLOR_SPACE inputSpace = JCS_RGB;
   std::optional<J_COLOR_SPACE> storedSpace = std::nullopt;  // libjpeg's default when unset
-  bool adobeMarker = true;                   // only matters for CMYK and YCCK
+  bool adobeMarker = true;                                  // only matters for CMYK and YCCK
   bool subsample = true;
   bool progressive = false;
 };
@@ -456,7 +462,8 @@ bool compressJpeg(jpeg_compress_struct& cinfo, TestJpegErrors& errors, JpegBuffe
   if (o.storedSpace.has_value()) jpeg_set_colorspace(&cinfo, o.storedSpace.value());
   if (!o.adobeMarker) cinfo.write_Adobe_marker = FALSE;
   if (!o.subsample)
-    for (int i = 0; i < cinfo.num_components; ++i) cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
+    for (int i = 0; i < cinfo.num_components; ++i)
+      cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
   jpeg_set_quality(&cinfo, 95, TRUE);
   if (o.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
@@ -692,8 +699,10 @@ TEST_F(ImageIoPngWriteTest, ImageDataIsCompressedAtLevelSeven) {
   const int windowBits = (png.idat[0] >> 4) + 8;
   // libpng deflates filtered rows with the Z_FILTERED strategy and memLevel 8.
   const Bytes level7 = zlibDeflate(filtered, 7, windowBits, Z_FILTERED);
-  ASSERT_NE(zlibDeflate(filtered, 6, windowBits, Z_FILTERED), level7) << "this picture cannot tell levels 6 and 7 apart";
-  ASSERT_NE(zlibDeflate(filtered, 8, windowBits, Z_FILTERED), level7) << "this picture cannot tell levels 7 and 8 apart";
+  ASSERT_NE(zlibDeflate(filtered, 6, windowBits, Z_FILTERED), level7)
+      << "this picture cannot tell levels 6 and 7 apart";
+  ASSERT_NE(zlibDeflate(filtered, 8, windowBits, Z_FILTERED), level7)
+      << "this picture cannot tell levels 7 and 8 apart";
   EXPECT_EQ(png.idat, level7);
 }
 
@@ -760,7 +769,7 @@ TEST_F(ImageIoPngReadTest, HandCheckedValues) {
   RawPng rgba = makeRawPng("rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, 1);
   rgba.width = 5;
   rgba.height = 1;
-  rgba.samples = {0, 0, 0, 0,  0, 0, 0, 128,  200, 100, 50, 255,  100, 0, 255, 200,  1, 2, 3, 128};
+  rgba.samples = {0, 0, 0, 0, 0, 0, 0, 128, 200, 100, 50, 255, 100, 0, 255, 200, 1, 2, 3, 128};
   ASSERT_NO_FATAL_FAILURE(writeRawPng(file, rgba));
   EXPECT_EQ(loadOk(file).rgb, Bytes({255, 255, 255, 127, 127, 127, 200, 100, 50, 133, 55, 255, 128, 128, 129}));
 
@@ -843,12 +852,14 @@ TEST_F(ImageIoJpegTest, CmykAndYcckBecomeRgb) {
     J_COLOR_SPACE stored;
     bool adobe;
   };
-  for (const Case& c : {Case{"adobe_cmyk.jpg", inverted, JCS_CMYK, true}, Case{"adobe_ycck.jpg", inverted, JCS_YCCK, true},
-                        Case{"plain_cmyk.jpg", plain, JCS_CMYK, false}}) {
+  for (const Case& c :
+       {Case{"adobe_cmyk.jpg", inverted, JCS_CMYK, true}, Case{"adobe_ycck.jpg", inverted, JCS_YCCK, true},
+        Case{"plain_cmyk.jpg", plain, JCS_CMYK, false}}) {
     SCOPED_TRACE(c.name);
     const std::string file = path(c.name);
-    writeBytes(file, encodeJpeg(16, 16, c.samples,
-                                {.components = 4, .inputSpace = JCS_CMYK, .storedSpace = c.stored, .adobeMarker = c.adobe}));
+    writeBytes(file,
+               encodeJpeg(16, 16, c.samples,
+                          {.components = 4, .inputSpace = JCS_CMYK, .storedSpace = c.stored, .adobeMarker = c.adobe}));
     ASSERT_EQ(findMarker(readBytes(file), 0xEE) != std::string::npos, c.adobe) << "Adobe marker";
     expectNear(loadOk(file), 16, 16, expectedImage, 4);
   }
@@ -883,7 +894,8 @@ TEST_F(ImageIoBmpTest, TwentyFourBitAndGreyAreExact) {
   image = loadOk(greyFile);
   ASSERT_EQ(image.rgb.size(), grey.size() * 3);
   for (std::size_t i = 0; i < grey.size(); ++i)
-    EXPECT_EQ(Bytes(image.rgb.begin() + static_cast<std::ptrdiff_t>(i * 3), image.rgb.begin() + static_cast<std::ptrdiff_t>(i * 3 + 3)),
+    EXPECT_EQ(Bytes(image.rgb.begin() + static_cast<std::ptrdiff_t>(i * 3),
+                    image.rgb.begin() + static_cast<std::ptrdiff_t>(i * 3 + 3)),
               Bytes(3, grey[i]));
 }
 
@@ -912,7 +924,9 @@ Bytes paletteBmp() {
   auto put32 = [&](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
   };
-  auto put16 = [&](std::uint16_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); };
+  auto put16 = [&](std::uint16_t v) {
+    b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+  };
   const std::uint32_t offset = 14 + 40 + 4 * 4;
   put32(offset + 2 * 4);
   put32(0);
@@ -956,8 +970,8 @@ TEST_F(ImageIoDamagedTest, TruncatedPngFails) {
   const Bytes png = validPng(path("whole.png"));
   const std::string file = path("cut.png");
   const std::size_t iendStart = png.size() - 12;
-  for (std::size_t cut : {std::size_t{4}, std::size_t{8}, std::size_t{20}, std::size_t{40}, iendStart - 10, iendStart,
-                          png.size() - 1}) {
+  for (std::size_t cut :
+       {std::size_t{4}, std::size_t{8}, std::size_t{20}, std::size_t{40}, iendStart - 10, iendStart, png.size() - 1}) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
     writeBytes(file, Bytes(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(cut)));
     loadError(file);
@@ -1013,7 +1027,8 @@ TEST_F(ImageIoDamagedTest, CorruptPngFails) {
   const Bytes body(bad.begin() + static_cast<std::ptrdiff_t>(idatData - 4),
                    bad.begin() + static_cast<std::ptrdiff_t>(idatData + idatLength));
   const std::uint32_t fixed = static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size())));
-  for (int i = 0; i < 4; ++i) bad[idatData + idatLength + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fixed >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    bad[idatData + idatLength + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fixed >> (24 - 8 * i));
   writeBytes(file, bad);
   loadError(file);
 
@@ -1108,7 +1123,7 @@ TEST_F(ImageIoDamagedTest, DamagedJpegFails) {
   error = loadError(file);
   EXPECT_NE(error.find("Corrupt JPEG data"), std::string::npos) << error;
 
-  // A restart-less stream whose scan data is cut and spliced: still an error, never a crash.
+  // Scan data cut short and followed at once by the end-of-image marker.
   const std::size_t sos = findMarker(jpeg, 0xDA);
   ASSERT_NE(sos, std::string::npos);
   Bytes spliced(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(sos + 40));
@@ -1121,8 +1136,9 @@ TEST_F(ImageIoDamagedTest, RandomlyDamagedFilesNeverCrash) {
   const Bytes rgb = randomBytes(12 * 10 * 3, 96);
   const std::string bmpSource = path("source.bmp");
   ASSERT_TRUE(stbi_write_bmp(bmpSource.c_str(), 12, 10, 3, rgb.data()));
-  const std::vector<std::pair<std::string, Bytes>> originals = {
-      {"fuzz.png", validPng(path("source.png"))}, {"fuzz.jpg", encodeJpeg(12, 10, rgb)}, {"fuzz.bmp", readBytes(bmpSource)}};
+  const std::vector<std::pair<std::string, Bytes>> originals = {{"fuzz.png", validPng(path("source.png"))},
+                                                                {"fuzz.jpg", encodeJpeg(12, 10, rgb)},
+                                                                {"fuzz.bmp", readBytes(bmpSource)}};
   std::mt19937 rng(97);
   for (const auto& [name, original] : originals) {
     const std::string file = path(name);
@@ -1135,7 +1151,8 @@ TEST_F(ImageIoDamagedTest, RandomlyDamagedFilesNeverCrash) {
       if (const auto* image = std::get_if<RgbImage>(&result)) {
         // Damage the decoder cannot see (pixel bytes of a BMP, say) still gives a whole image.
         EXPECT_GT(image->width, 0);
-        EXPECT_EQ(image->rgb.size(), static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height) * 3);
+        EXPECT_EQ(image->rgb.size(),
+                  static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height) * 3);
       } else {
         EXPECT_EQ(std::get<std::string>(result).rfind("Cannot read image \"" + file + "\": ", 0), 0u);
       }

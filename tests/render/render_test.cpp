@@ -1,0 +1,459 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "render/engine.h"
+#include "render/math_util.h"
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+// An engine with a small picture, no settings file and a fixed seed.
+struct Drawing : ::testing::Test {
+  test::RecordingHost host;
+  Engine engine{&host};
+  void SetUp() override {
+    engine.random().seed(1);
+    engine.setThreads(1);
+  }
+  void size(int w, int h) {
+    engine.settings.ImageWidth = w;
+    engine.settings.ImageHeight = h;
+    engine.SetImageDimensions();
+    engine.MakePictureBlack();
+  }
+  double& cell(int c, int x, int y) { return engine.canvas().ColorArray(c, x, y); }
+};
+
+TEST(Interpolate, ThroughTwoPointsWithoutClamping) {
+  EXPECT_EQ(Interpolate(10, 0, 0, 5, 1), 1);
+  EXPECT_EQ(Interpolate(10, 10, 0, 5, 1), 5);
+  EXPECT_EQ(Interpolate(10, 5, 0, 5, 1), 3);
+  EXPECT_EQ(Interpolate(0, 3, 0, 5, 1), 3);
+  EXPECT_EQ(Interpolate(10, 20, 0, 5, 1), 9);
+}
+
+TEST_F(Drawing, PlaneMapping) {
+  EXPECT_NEAR(Engine::rotatePointByIota('x', 1, 0, 0, 0, kPi / 2), 0, 1e-15);
+  EXPECT_EQ(Engine::rotatePointByIota('y', 1, 0, 0, 0, kPi / 2), 1);
+  EXPECT_EQ(Engine::rotatePointByIota('x', 3, 2, 1, 1, 0), 3);
+  size(800, 800);
+  engine.CurrentScale = 2;
+  EXPECT_EQ(engine.getPixelFromReal('x', 0), 400);
+  EXPECT_EQ(engine.getPixelFromReal('x', -2), 0);
+  EXPECT_EQ(engine.getPixelFromReal('x', 1.5), 700);
+  EXPECT_EQ(engine.getPixelFromReal('x', 2), 800);
+  EXPECT_FALSE(engine.pixelOnCanvas(800, 0));
+  EXPECT_TRUE(engine.pixelOnCanvas(799, 799));
+  EXPECT_EQ(engine.getPixelFromReal('y', -2), 0);
+  EXPECT_EQ(engine.getPixelFromReal('y', 1.5), 700);
+  EXPECT_EQ(engine.getPixelFromReal('x', -2.5), -1000000);
+  EXPECT_EQ(engine.getPixelFromReal('x', -2.0000001), -1000000);  // not 0: truncation would say 0
+  EXPECT_FALSE(engine.pixelOnCanvas(engine.getPixelFromReal('x', 1e300), 0));
+  size(1000, 500);
+  engine.CurrentScale = 1;
+  EXPECT_EQ(engine.getPixelFromReal('x', 0), 500);
+  EXPECT_EQ(engine.getPixelFromReal('y', 0), 250);
+  engine.settings.StartScale = 100;
+  EXPECT_EQ(engine.ConvertXtoXCoord(0), -2);
+  EXPECT_EQ(engine.ConvertYtoYCoord(0), 1);
+  EXPECT_EQ(engine.ConvertYtoYCoord(500), -1);
+}
+
+TEST_F(Drawing, ScaleZeroIsReportedOncePerDrawing) {
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 40;
+  engine.settings.StartScale = engine.settings.EndScale = 0;
+  engine.settings.Steps = 5;
+  engine.settings.StartGrain = engine.settings.EndGrain = 10;
+  engine.ClearPicture();
+  host.messages.clear();
+  engine.DrawOrStop();
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find("loating point"), std::string::npos) << host.messages[0];
+}
+
+// The first point of a default "Sine Wobble" step 0 lands on column 200, row 400.
+TEST_F(Drawing, WorkedSineWobblePoint) {
+  engine.settings.Steps = 10;
+  engine.setInker(InkerKind::Reference);
+  std::vector<std::pair<double, double>> first;
+  engine.onPoint = [&](int step, int k, double x, double y) {
+    if (step == 0 && k == 1) first.push_back({x, y});
+  };
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0].first, -1);
+  EXPECT_EQ(first[0].second, 0);
+  engine.CurrentScale = 2;
+  EXPECT_EQ(engine.getPixelFromReal('x', -1), 200);
+  EXPECT_EQ(engine.getPixelFromReal('y', 0), 400);
+}
+
+TEST_F(Drawing, StepGeometryRunsForEveryStepButTheLast) {
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 50;
+  engine.settings.StartGrain = engine.settings.EndGrain = 5;
+  std::vector<int> steps;
+  engine.onStep = [&](int i) { steps.push_back(i); };
+  engine.settings.Steps = 1000;
+  engine.DrawOrStop();
+  ASSERT_EQ(steps.size(), 1000u);
+  EXPECT_EQ(steps.back(), 999);
+  EXPECT_EQ(host.processed, 1001);
+  EXPECT_EQ(host.statuses.back(), "Finished");
+  EXPECT_FALSE(engine.IsDrawing);
+
+  steps.clear();
+  engine.settings.PercentToComplete = 50;
+  engine.DrawOrStop();
+  EXPECT_EQ(steps.back(), 501);
+  EXPECT_EQ(steps.size(), 502u);
+
+  steps.clear();
+  engine.settings.PercentToComplete = 100;
+  engine.settings.Steps = 100;
+  engine.togglePreview();
+  EXPECT_EQ(host.statuses.back(), "Drawing in preview mode");
+  engine.DrawOrStop();
+  EXPECT_EQ(steps, (std::vector<int>{0, 1, 21, 41, 61, 81}));
+
+  // A stop asked for while preview skips steps lands on the next drawn step.
+  steps.clear();
+  host.onProcessEvents = [&] { engine.DrawOrStop(); };
+  engine.DrawOrStop();
+  EXPECT_EQ(steps, (std::vector<int>{0}));
+  EXPECT_EQ(host.statuses.back(), "Finished");
+  host.onProcessEvents = nullptr;
+}
+
+TEST_F(Drawing, RefusesStepsBelowOne) {
+  engine.settings.Steps = 0;
+  std::vector<int> steps;
+  engine.onStep = [&](int i) { steps.push_back(i); };
+  engine.DrawOrStop();
+  EXPECT_TRUE(steps.empty());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_FALSE(engine.IsDrawing);
+}
+
+// Step colours with two colour cycles, straight and there-and-back.
+TEST_F(Drawing, StepColourCycles) {
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 20;
+  engine.settings.StartGrain = engine.settings.EndGrain = 1;
+  engine.settings.Steps = 100;
+  engine.settings.StepColorMultiplier = 2;
+  engine.settings.White = false;  // start red is then StartMaxRed times its factor
+  std::map<int, std::array<double, 3>> colour;
+  engine.onStep = [&](int i) { colour[i] = engine.StepColor; };
+  engine.DrawOrStop();
+  EXPECT_EQ(colour[0][0], 255);
+  EXPECT_EQ(colour[0][2], 0);
+  EXPECT_EQ(colour[25][0], 127.5);
+  EXPECT_EQ(colour[49][2], 255.0 * 98 / 100);
+  EXPECT_EQ(colour[50][0], 255);  // the second cycle starts again at the start colour
+  EXPECT_EQ(colour[75][2], 127.5);
+
+  engine.settings.ABA = true;
+  engine.DrawOrStop();
+  EXPECT_EQ(colour[0][0], 255);
+  EXPECT_EQ(colour[25][0], 0);    // end colour at Steps/4
+  EXPECT_EQ(colour[25][2], 255);
+  EXPECT_EQ(colour[50][0], 255);  // back at the start at Steps/2
+  EXPECT_EQ(colour[75][2], 255);  // and at the end again at 3 Steps/4
+  EXPECT_EQ(colour[60][2], 20.0 * 255 / 50);
+}
+
+// The rocker adds sin(2 pi rocks tr) times its amount to the step's angle.
+TEST_F(Drawing, RockerTurnsTheStep) {
+  Settings& s = engine.settings;
+  s.ImageWidth = s.ImageHeight = 100;
+  s.Steps = 8;
+  s.StartGrain = s.EndGrain = 4;
+  s.NumberOfRocks = 2;
+  s.StartRockerAmount = s.EndRockerAmount = 10;
+  s.ZorvaPointsXStart = s.ZorvaPointsXEnd = 0;
+  s.ZorvaPointsRotateXStart = s.ZorvaPointsRotateXEnd = 0;
+  engine.setInker(InkerKind::Reference);
+  std::map<int, std::pair<double, double>> first;
+  engine.onPoint = [&](int step, int k, double x, double y) {
+    if (k == 1) first[step] = {x, y};
+  };
+  engine.DrawOrStop();
+  // Step 1: tr = 0.125, the first point (radius 1 at theta 0) turned by 10 degrees.
+  EXPECT_NEAR(std::atan2(first[1].second, first[1].first), kPi / 18, 1e-12);
+  EXPECT_NEAR(std::atan2(first[2].second, first[2].first), 0, 1e-12);  // tr = 0.25
+  EXPECT_NEAR(std::atan2(first[3].second, first[3].first), -kPi / 18, 1e-12);
+}
+
+TEST_F(Drawing, EllipseFactors) {
+  Settings& s = engine.settings;
+  s.ImageWidth = s.ImageHeight = 20;
+  s.StartGrain = s.EndGrain = 1;
+  s.Steps = 10;
+  s.FunctionNumber = 4;
+  s.EllipsesTwo = true;
+  std::map<int, std::pair<double, double>> rockers;
+  engine.onStep = [&](int i) { rockers[i] = {engine.step.RockerA, engine.step.RockerB}; };
+  engine.DrawOrStop();
+  EXPECT_EQ(rockers[0].first, 1.25);
+  EXPECT_EQ(rockers[0].second, 0.25);
+  EXPECT_NEAR(rockers[5].first, 0.25, 1e-15);
+  EXPECT_EQ(rockers[5].second, 1.25);
+  s.EllipsesTwo = false;
+  engine.DrawOrStop();
+  EXPECT_EQ(rockers[0].first, 0.25);
+  EXPECT_EQ(rockers[5].first, 1.25);
+}
+
+TEST_F(Drawing, TanThingDrawsLikeSineWobble) {
+  Settings& s = engine.settings;
+  s.ImageWidth = 120;
+  s.ImageHeight = 90;
+  s.Steps = 40;
+  s.StartBumps = 3;
+  s.EndBumps = 7;
+  s.StartIota = 30;
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  const std::vector<double> sine = engine.canvas().color;
+  s.FunctionNumber = 1;
+  engine.random().seed(1);
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  EXPECT_EQ(engine.canvas().color, sine);
+  // And a depth of 0 draws nothing at all.
+  s.StartDepth = s.EndDepth = 0;
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  EXPECT_TRUE(std::all_of(engine.canvas().color.begin(), engine.canvas().color.end(), [](double v) { return v == 255; }));
+}
+
+TEST_F(Drawing, OddSettingsAreReportedOnce) {
+  Settings& s = engine.settings;
+  s.ImageWidth = s.ImageHeight = 30;
+  s.Steps = 20;
+  s.StartGrain = s.EndGrain = 3;
+  s.FunctionNumber = 12;
+  engine.DrawOrStop();
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find("Sine Wobble"), std::string::npos);
+
+  host.messages.clear();
+  s.FunctionNumber = 5;
+  s.LissaDelta = 0;
+  std::vector<int> steps;
+  engine.onStep = [&](int i) { steps.push_back(i); };
+  engine.DrawOrStop();
+  EXPECT_EQ(host.messages.size(), 1u);
+  EXPECT_TRUE(steps.empty());
+
+  host.messages.clear();
+  s.FunctionNumber = 0;
+  s.GrainMultiplier = 0;
+  engine.DrawOrStop();
+  EXPECT_EQ(host.messages, (std::vector<std::string>{"huh"}));
+
+  host.messages.clear();
+  s.GrainMultiplier = -2;
+  engine.DrawOrStop();
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// ---- inking ------------------------------------------------------------------------
+
+// Inks one point at the centre of pixel (10, 10) of a 21 x 21 picture.
+struct Inking : Drawing {
+  void SetUp() override {
+    Drawing::SetUp();
+    engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 0;
+    engine.settings.White = false;
+    size(21, 21);
+    engine.CurrentScale = 1;
+    engine.StepAmount = {1, 1, 1};
+    engine.StepColor = {255, 255, 255};
+    engine.ZFactor = 1;
+  }
+  void ink(double size = 2) {
+    // Plane point of pixel (10, 10): the centre of the picture.
+    engine.addColorToPixels(3, 10, 0, 0, size, 1, 10);
+  }
+};
+
+TEST_F(Inking, DefaultSplodge) {
+  ink();
+  int painted = 0, marked = 0;
+  for (int x = 0; x < 21; ++x)
+    for (int y = 0; y < 21; ++y) {
+      painted += cell(0, x, y) > 0;
+      marked += engine.canvas().FirstStepArray(x, y) == 3;
+    }
+  EXPECT_EQ(marked, 13);
+  EXPECT_EQ(painted, 9);  // the four at distance 2 have weight 0
+  EXPECT_EQ(cell(0, 10, 10), 1);
+  EXPECT_DOUBLE_EQ(cell(0, 11, 11), 1 - std::sqrt(2.0) / 2);
+  EXPECT_DOUBLE_EQ(cell(1, 9, 11), 1 - std::sqrt(2.0) / 2);
+  EXPECT_EQ(cell(0, 12, 10), 0);
+  EXPECT_EQ(engine.canvas().FirstStepArray(12, 10), 3);
+  EXPECT_EQ(engine.canvas().FirstStepArray(12, 12), kNeverPainted);  // a corner
+}
+
+TEST_F(Inking, SplodgeShapes) {
+  engine.step.CurrentSplodgeLimit = 1.5;
+  ink(2);
+  EXPECT_GT(cell(0, 11, 11), 0);
+  EXPECT_EQ(engine.canvas().FirstStepArray(12, 10), kNeverPainted);  // distance 2 > 1.5
+
+  size(21, 21);
+  engine.step.CurrentSplodgeLimit = 2;
+  engine.step.CurrentSplodgeCenter = 3;
+  ink(2);
+  for (int x = 8; x <= 12; ++x)
+    for (int y = 8; y <= 12; ++y) EXPECT_EQ(cell(2, x, y), 1) << x << "," << y;
+
+  size(21, 21);
+  engine.step.CurrentSplodgeCenter = 0;
+  engine.step.CurrentFuzzy = 2;
+  engine.step.CurrentSplodgeLimit = 4;
+  ink(4);
+  EXPECT_EQ(cell(0, 13, 10), 0.5);  // weight 0.25, intensity 2
+
+  size(21, 21);
+  engine.step.CurrentFuzzy = 0;
+  ink(4);
+  EXPECT_EQ(cell(0, 10, 10), 0);
+  EXPECT_EQ(engine.canvas().FirstStepArray(10, 10), 3);
+}
+
+TEST_F(Inking, ColourModes) {
+  // Add on black: red rises by 1 per point, green and blue stay.
+  engine.StepColor = {255, 0, 0};
+  engine.step.CurrentSplodgeLimit = 0.5;  // the point's own pixel only, weight 1
+  ink(0);
+  EXPECT_EQ(cell(0, 10, 10), 1);
+  EXPECT_EQ(cell(1, 10, 10), 0);
+  EXPECT_EQ(engine.canvas().FirstStepArray(11, 10), kNeverPainted);
+  ink(1);
+  EXPECT_EQ(cell(0, 10, 10), 2);
+
+  // Subtract on white: red stays 255, green and blue drop by 1 per point.
+  engine.settings.White = true;
+  engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 255;
+  size(21, 21);
+  engine.step.CurrentSplodgeLimit = 0.5;
+  ink(1);
+  EXPECT_EQ(cell(0, 10, 10), 255);
+  EXPECT_EQ(cell(1, 10, 10), 254);
+  EXPECT_EQ(cell(2, 10, 10), 254);
+
+  // Best Guess subtracts on white and adds on black.
+  engine.settings.White = false;
+  engine.settings.BestGuess = true;
+  size(21, 21);
+  ink(1);
+  EXPECT_EQ(cell(1, 10, 10), 254);
+  engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 0;
+  size(21, 21);
+  ink(1);
+  EXPECT_EQ(cell(0, 10, 10), 1);
+  EXPECT_EQ(cell(1, 10, 10), 0);
+}
+
+TEST_F(Inking, ColoursAsLimits) {
+  engine.settings.UseColorsAsLimits = true;
+  engine.step.CurrentSplodgeLimit = 0.5;
+  // Add mode on a white pixel: pulled down to the step colour at once.
+  engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 255;
+  size(21, 21);
+  engine.StepColor = {200, 100, 50};
+  ink(1);
+  EXPECT_EQ(cell(0, 10, 10), 200);
+  EXPECT_EQ(cell(1, 10, 10), 100);
+  EXPECT_EQ(cell(2, 10, 10), 50);
+  // Subtract mode: each channel lowered twice per point, never below its colour.
+  engine.settings.White = true;
+  size(21, 21);
+  engine.StepAmount = {10, 10, 10};
+  engine.StepColor = {250, 100, 0};
+  ink(1);
+  EXPECT_EQ(cell(0, 10, 10), 255);  // within a_k of its colour: 255 > 10 + 250 fails
+  EXPECT_EQ(cell(1, 10, 10), 235);
+  EXPECT_EQ(cell(2, 10, 10), 235);
+}
+
+TEST_F(Inking, PointPartlyOutsideInksTheInsideOnly) {
+  engine.addColorToPixels(0, 10, -1.0 + 0.5 / 21 * 2, 0, 2, 1, 10);  // the centre of column 0
+  int painted = 0;
+  for (int x = 0; x < 21; ++x)
+    for (int y = 0; y < 21; ++y) painted += engine.canvas().FirstStepArray(x, y) == 0;
+  EXPECT_EQ(painted, 9);  // columns 0..2 of the 13-pixel splodge
+}
+
+// ---- composition ---------------------------------------------------------------------
+
+TEST_F(Drawing, CompositionRoundsClampsAndFlips) {
+  size(3, 2);
+  const Bitmap24& pic = engine.picture();
+  EXPECT_EQ(pic.row(0)[0], 255);  // white background
+  cell(0, 0, 0) = 254.5;
+  cell(1, 0, 0) = 255.5;
+  cell(2, 0, 0) = 300;
+  cell(0, 2, 1) = -3;
+  cell(1, 2, 1) = 0.5;
+  cell(2, 2, 1) = 1.5;
+  engine.drawArrayOnImage();
+  // Buffer row 0 is the bottom picture row; bytes are blue, green, red.
+  const std::uint8_t* bottom = pic.row(1);
+  EXPECT_EQ(bottom[2], 254);
+  EXPECT_EQ(bottom[1], 255);
+  EXPECT_EQ(bottom[0], 255);
+  const std::uint8_t* top = pic.row(0) + 2 * 3;
+  EXPECT_EQ(top[2], 0);
+  EXPECT_EQ(top[1], 0);
+  EXPECT_EQ(top[0], 2);
+
+  engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 0;
+  engine.MakePictureBlack();
+  EXPECT_EQ(pic.row(0)[0], 0);
+  EXPECT_EQ(engine.canvas().FirstStepArray(1, 1), kNeverPainted);
+}
+
+TEST_F(Drawing, NormalisationStretchesPaintedColours) {
+  engine.settings.InterpolateColors = true;
+  size(4, 4);
+  engine.NormalisationDivisor = 1;
+  // One painted colour on white paper shows white.
+  for (int x = 0; x < 2; ++x) {
+    for (int c = 0; c < 3; ++c) cell(c, x, 0) = 100;
+    engine.canvas().FirstStepArray(x, 0) = 0;
+  }
+  engine.drawArrayOnImage();
+  EXPECT_EQ(engine.picture().row(3)[0], 255);
+  // Two colours: the lighter lands on the background's brightest value.
+  for (int c = 0; c < 3; ++c) cell(c, 1, 0) = 200;
+  engine.drawArrayOnImage();
+  const std::uint8_t* row = engine.picture().row(3);
+  EXPECT_EQ(row[3], 255);
+  EXPECT_LT(row[0], 255);
+  // Unpainted pixels keep their colour; the buffer itself is untouched.
+  EXPECT_EQ(engine.picture().row(0)[0], 255);
+  EXPECT_EQ(cell(0, 0, 0), 100);
+  // With the divisor 0 (before any settings read) nothing is stretched.
+  engine.NormalisationDivisor = 0;
+  engine.drawArrayOnImage();
+  EXPECT_EQ(engine.picture().row(3)[0], 100);
+}
+
+TEST(TransparencyMask, Examples) {
+  EXPECT_EQ(Engine::transparencyAlpha(255, 255, 255, true, 27), 0);
+  EXPECT_EQ(Engine::transparencyAlpha(0, 128, 255, true, 10), 255);
+  EXPECT_EQ(Engine::transparencyAlpha(160, 200, 255, true, 27), 255);  // a = 95
+  EXPECT_EQ(Engine::transparencyAlpha(170, 200, 255, true, 27), 230);  // a = 85: 229.5 to even
+  EXPECT_EQ(Engine::transparencyAlpha(0, 0, 0, false, 27), 0);
+  EXPECT_EQ(Engine::transparencyAlpha(10, 20, 5, false, 10), 20);
+  EXPECT_EQ(Engine::transparencyAlpha(10, 20, 5, false, -5), 0);
+}
+
+}  // namespace
+}  // namespace zorva

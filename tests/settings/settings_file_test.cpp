@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cmath>
+#include <set>
+#include <sys/resource.h>
+
+#include "render/engine.h"
+#include "settings/ini_file.h"
+#include "settings/number_format.h"
+#include "settings/settings_file.h"
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// Restores the process-wide decimal separator after a test changes it.
+struct SeparatorGuard {
+  std::string saved = decimalSeparator();
+  ~SeparatorGuard() { setDecimalSeparator(saved); }
+};
+
+TEST(SettingsTable, KeysAreUniqueAndComplete) {
+  std::set<std::string> seen;
+  int animation = 0;
+  for (const KeyInfo& k : settingsKeys()) {
+    std::string lower;
+    for (char c : k.key) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(seen.insert(lower).second) << "duplicate key " << k.key;
+    if (k.key.rfind("Animation", 0) == 0 && k.key.rfind("AnimationMainPath", 0) != 0 &&
+        k.key.find("Height") == std::string::npos && k.key != "AnimationLeft" && k.key != "AnimationTop" &&
+        k.key != "AnimationVisible" && k.key != "AnimationOffset")
+      ++animation;
+  }
+  // 16 waves of 10 keys and the 5 rock-amount keys.
+  EXPECT_EQ(animation, 165);
+  for (const char* odd : {"AnimationStartSmoothLinearReturn", "AnimationStartXSine", "AnimationEndXSine",
+                          "AnimationEndXLinear", "AnimationStartYSine", "AnimationEndYSine", "AnimationEndYLinear",
+                          "31", "AtcHeight", "BackgroundImageVisible", "ZorvaMaximized"})
+    EXPECT_NE(findKey(odd), nullptr) << odd;
+  EXPECT_EQ(findKey("AtcVisible"), nullptr);
+  EXPECT_EQ(findKey("NormalisationDivisor"), nullptr);  // written, never read
+  EXPECT_EQ(findKey(" startradius "), findKey("StartRadius"));
+}
+
+TEST(SettingsFile, FileWithoutKeysGivesExactlyTheDefaults) {
+  TempDir dir;
+  writeFile(dir.file("empty.ini"), "[start]\n[sine]\n[forms]\n");
+  Settings s;
+  // Scribble over everything first: a read must set every field.
+  s.StartMaxRed = 1;
+  s.White = false;
+  s.PathLissajousDelta1 = 0;
+  s.Windows[0].Left = 77;
+  s.Waves[3].RepeatEnd = 9;
+  s.SaveDir = "/elsewhere";
+  ReadReport report = readSettingsFile(s, dir.file("empty.ini"), "sine", "/prog/");
+  EXPECT_EQ(report.keysRead, 0);
+  const Settings defaults;
+  for (const KeyInfo& k : settingsKeys()) {
+    if (k.key == "SaveDir" || k.key == "LoadDir" || k.key == "LoadSourceImageDir") {
+      EXPECT_EQ(textOf(s, k), "/prog/") << k.key;
+      continue;
+    }
+    EXPECT_EQ(valueOf(s, k), valueOf(defaults, k)) << k.key;
+    EXPECT_EQ(valueOf(s, k), k.defaultValue) << k.key;
+  }
+  // A red-to-blue drawing in Subtract mode.
+  EXPECT_EQ(s.StartMaxRed, 255);
+  EXPECT_EQ(s.StartMaxGreen, 0);
+  EXPECT_EQ(s.StartMaxBlue, 0);
+  EXPECT_EQ(s.EndMaxBlue, 255);
+  EXPECT_EQ(s.EndMaxRed, 0);
+  EXPECT_TRUE(s.White);
+  EXPECT_FALSE(s.BestGuess);
+  EXPECT_EQ(s.PathLissajousDelta1, 1.5707963267948966);
+  EXPECT_EQ(s.PathLissajousDelta2, 0.0);
+  EXPECT_EQ(s.AtcLoadDir, ".");
+  EXPECT_EQ(s.window(Window::Values).Height, 431);
+  EXPECT_EQ(s.window(Window::Animation).Left, 793);
+}
+
+// Every key gets a value unlike its default, goes through a file and back.
+TEST(SettingsFile, EveryKeySurvivesWriteAndRead) {
+  TempDir dir;
+  Settings written;
+  int n = 0;
+  for (const KeyInfo& k : settingsKeys()) {
+    ++n;
+    FieldRef ref = fieldOf(written, k);
+    if (auto* i = std::get_if<std::int32_t*>(&ref)) **i = -1000 - n;
+    if (auto* d = std::get_if<double*>(&ref)) **d = n + 1.0 / 3;
+    if (auto* b = std::get_if<bool*>(&ref)) **b = !**b;
+    if (auto* str = std::get_if<std::string*>(&ref)) **str = "/some folder/" + k.key;
+  }
+  WriteExtras extras;
+  extras.currentStyle = "tan";
+  extras.maximized = written.ZorvaMaximized;
+  ASSERT_FALSE(writeSettingsFile(written, dir.file("all.ini"), "tan", extras));
+  EXPECT_EQ(ReadIniCurrentStyle(dir.file("all.ini")), "tan");
+  Settings read;
+  ReadReport report = readSettingsFile(read, dir.file("all.ini"), "tan", "/x/");
+  EXPECT_EQ(report.keysRead, static_cast<int>(settingsKeys().size()));
+  for (const KeyInfo& k : settingsKeys()) {
+    FieldValue a = valueOf(written, k), b = valueOf(read, k);
+    if (auto* d = std::get_if<double>(&a))
+      EXPECT_NEAR(*d, std::get<double>(b), std::fabs(*d) * 1e-14) << k.key;
+    else
+      EXPECT_EQ(a, b) << k.key;
+  }
+}
+
+TEST(SettingsFile, FormatRules) {
+  TempDir dir;
+  writeFile(dir.file("f.ini"),
+            "; a comment\n"
+            "[ START ]\n"
+            "  style = lissajous\n"
+            "ImageWidth=0x20\n"
+            "imageheight = 99999999999\n"
+            "UseSourceImage=7\n"
+            "GrainByDepth=yes\n"
+            "SaveDir=/a b/c \n"
+            "[lissajous]\n"
+            "Steps=50\n"
+            "steps=60\n"
+            "StartGrain=2.5\n"
+            "EndGrain=abc\n"
+            "31=1\n"
+            "[Lissajous]\n"
+            "StartRadius=5\n");
+  Settings s;
+  const std::string style = ReadIniCurrentStyle(dir.file("f.ini"));
+  EXPECT_EQ(style, "lissajous");
+  readSettingsFile(s, dir.file("f.ini"), style, "/p/");
+  EXPECT_EQ(s.ImageWidth, 32);
+  EXPECT_EQ(s.ImageHeight, 800);   // not a 32-bit integer: the default
+  EXPECT_TRUE(s.UseSourceImage);   // any non-zero integer
+  EXPECT_FALSE(s.GrainByDepth);    // not an integer: the default
+  EXPECT_EQ(s.SaveDir, "/a b/c "); // strings to the end of the line
+  EXPECT_EQ(s.Steps, 50);          // the first of duplicated keys
+  EXPECT_EQ(s.StartGrain, 2.5);
+  EXPECT_EQ(s.EndGrain, 300.0);
+  EXPECT_TRUE(s.Use31);
+  EXPECT_EQ(s.StartRadius, 100);   // the first of duplicated sections
+  EXPECT_EQ(s.StartIota, 0);
+}
+
+TEST(SettingsFile, NewFileOrderAndUnknownEntriesKept) {
+  TempDir dir;
+  Settings s;
+  WriteExtras extras;
+  ASSERT_FALSE(writeSettingsFile(s, dir.file("new.ini"), "sine", extras));
+  std::string text = readFile(dir.file("new.ini"));
+  const auto start = text.find("[start]"), sine = text.find("[sine]"), forms = text.find("[forms]");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(text.find("style=sine"), text.find('\n') + 1);
+  EXPECT_LT(start, sine);
+  EXPECT_LT(sine, forms);
+  EXPECT_NE(text.find("NormalisationDivisor=1"), std::string::npos);
+  EXPECT_NE(text.find("AnimationFreqH=0"), std::string::npos);
+  EXPECT_EQ(text.find("ZorvaMaximized"), std::string::npos);  // written only as true
+  EXPECT_NE(text.find("PathLissajousDelta1=1.5707963267949\n"), std::string::npos);
+  EXPECT_NE(text.find("\nAdjustGrain=0\n"), std::string::npos);
+
+  // An existing file keeps its order, its comments and what we do not know.
+  writeFile(dir.file("old.ini"), "[mine]\r\nColour=teal\r\n[sine]\r\n; note\r\nFancy=1\r\nstartradius = 7\r\n");
+  s.StartRadius = 250;
+  ASSERT_FALSE(writeSettingsFile(s, dir.file("old.ini"), "sine", extras));
+  text = readFile(dir.file("old.ini"));
+  EXPECT_EQ(text.rfind("[mine]\r\nColour=teal\r\n[sine]\r\n; note\r\nFancy=1\r\nstartradius =250\r\n", 0), 0u);
+  EXPECT_LT(text.find("[sine]"), text.find("[start]"));
+  EXPECT_EQ(text.find("\n\n"), std::string::npos);  // line endings stay CR LF
+}
+
+TEST(SettingsFile, DecimalSeparatorOfTheLocale) {
+  SeparatorGuard guard;
+  TempDir dir;
+  Settings s;
+  s.StartGrain = 0.1;
+  setDecimalSeparator(",");
+  ASSERT_FALSE(writeSettingsFile(s, dir.file("comma.ini"), "sine", {}));
+  EXPECT_NE(readFile(dir.file("comma.ini")).find("StartGrain=0,1"), std::string::npos);
+  Settings back;
+  readSettingsFile(back, dir.file("comma.ini"), "sine", "/");
+  EXPECT_EQ(back.StartGrain, 0.1);
+  setDecimalSeparator(".");
+  readSettingsFile(back, dir.file("comma.ini"), "sine", "/");
+  EXPECT_EQ(back.StartGrain, 300.0);  // unreadable with a point: the default
+  EXPECT_EQ(back.Steps, 1000);
+}
+
+TEST(SettingsFile, PlacementIsClampedToTheScreen) {
+  Settings s;
+  s.window(Window::Values).Left = 5000;
+  s.window(Window::Values).Top = -20;
+  s.window(Window::BackgroundImage).Left = 5000;
+  s.window(Window::Atc).Height = 900;
+  clampPlacements(s, 1280 - 50, 1024 - 50);
+  EXPECT_EQ(s.window(Window::Values).Left, 1230);
+  EXPECT_EQ(s.window(Window::Values).Top, 0);
+  EXPECT_EQ(s.window(Window::BackgroundImage).Left, 5000);  // taken as it stands
+  EXPECT_EQ(s.window(Window::Atc).Height, 600);
+  s.window(Window::Atc).Height = 3;
+  clampPlacements(s, std::nullopt, std::nullopt);
+  EXPECT_EQ(s.window(Window::Atc).Height, 50);
+  EXPECT_EQ(CorrectLeft(-5, 100), 0);
+  EXPECT_EQ(CorrectTop(90, 40), 40);
+}
+
+TEST(SettingsFile, BadFilesFallBackToDefaults) {
+  TempDir dir;
+  std::string garbage;
+  for (int i = 0; i < 100000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+  const std::string nulls = std::string("[sine]\nSteps=4\n\0\0=5\n", 20) + std::string(3, '\0') + "\nEndRadius=9\n";
+  const std::string longLine = "[sine]\nStartRadius=" + std::string(5 << 20, '7') + "\nEndRadius=42\n";
+  const std::string noSections = "Steps=7\nStartRadius=9\n";
+  for (const std::string& content : {garbage, std::string(), nulls, longLine, noSections}) {
+    writeFile(dir.file("bad.ini"), content);
+    Settings s;
+    s.Steps = 123;
+    readSettingsFile(s, dir.file("bad.ini"), ReadIniCurrentStyle(dir.file("bad.ini")), "/");
+    EXPECT_EQ(s.StartRadius, 100);
+    if (content == nulls) {
+      EXPECT_EQ(s.Steps, 4);
+      EXPECT_EQ(s.EndRadius, 9);
+    } else if (content == longLine) {
+      EXPECT_EQ(s.EndRadius, 42);
+    } else {
+      EXPECT_EQ(s.Steps, 1000);
+    }
+  }
+  // A file far too large to be settings is not read at all.
+  {
+    std::ofstream big(dir.file("huge.ini"), std::ios::binary);
+    big << "[sine]\nSteps=5\n";
+    big.seekp(static_cast<std::streamoff>(IniFile::kMaxFileSize) + 10);
+    big << 'x';
+  }
+  Settings s;
+  ReadReport report = readSettingsFile(s, dir.file("huge.ini"), "sine", "/");
+  EXPECT_TRUE(report.error.has_value());
+  EXPECT_EQ(s.Steps, 1000);
+  // A folder where the file should be.
+  std::filesystem::create_directory(dir.file("folder.ini"));
+  report = readSettingsFile(s, dir.file("folder.ini"), "sine", "/");
+  EXPECT_TRUE(report.error.has_value());
+}
+
+// A write that cannot finish (here: the file size limit, which holds even
+// for root) leaves the old file whole and says so.
+TEST(SettingsFile, FailedWriteKeepsTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.file("keep.ini");
+  writeFile(path, "[sine]\nSteps=77\n");
+  const std::string before = readFile(path);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 200;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  Settings s;
+  auto error = writeSettingsFile(s, path, "sine", {});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->find(path), std::string::npos);
+  EXPECT_EQ(readFile(path), before);
+  int files = 0;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 1);  // no temporary left behind
+}
+
+// ---- the engine's settings operations --------------------------------------------
+
+struct EngineFiles : ::testing::Test {
+  TempDir dir;
+  test::RecordingHost host;
+  Engine engine{&host};
+  void SetUp() override {
+    engine.setProgramPath(dir.file("zorva"));
+    engine.setProgramSettingsFile(dir.file("zorva.ini"));
+  }
+};
+
+TEST_F(EngineFiles, LissajousStyleFromAMinimalFile) {
+  writeFile(dir.file("zorva.ini"), "[start]\nstyle=lissajous\n[lissajous]\nSteps=50\n");
+  engine.CurrentStyle = engine.ReadIniCurrentStyle();
+  EXPECT_EQ(engine.ReadIniFile(engine.CurrentStyle), 1);
+  EXPECT_EQ(engine.CurrentStyle, "lissajous");
+  EXPECT_EQ(engine.settings.Steps, 50);
+  EXPECT_EQ(engine.settings.StartRadius, 100);
+  EXPECT_EQ(engine.settings.SaveDir, dir.path().string() + "/");
+  EXPECT_EQ(engine.NormalisationDivisor, 1.0);
+}
+
+TEST_F(EngineFiles, SwitchingStylesRestoresEveryStyleValue) {
+  engine.CurrentStyle = "sine";
+  engine.ReadIniFile("sine");
+  // Non-default values for every style key, one shared key.
+  int n = 0;
+  for (const KeyInfo& k : settingsKeys()) {
+    if (k.section != Section::Style) continue;
+    FieldRef ref = fieldOf(engine.settings, k);
+    ++n;
+    if (auto* i = std::get_if<std::int32_t*>(&ref)) **i = n;
+    if (auto* d = std::get_if<double*>(&ref)) **d = n + 0.25;
+    if (auto* b = std::get_if<bool*>(&ref)) **b = !**b;
+  }
+  engine.settings.ImageWidth = 640;
+  const Settings sine = engine.settings;
+  engine.StyleChanger("tan");
+  EXPECT_EQ(engine.CurrentStyle, "tan");
+  EXPECT_EQ(engine.ReadIniCurrentStyle(), "tan");
+  EXPECT_EQ(engine.settings.StartRadius, 100);  // tan starts from the defaults
+  EXPECT_EQ(engine.settings.ImageWidth, 640);   // shared
+  engine.settings.StartRadius = 9;
+  engine.settings.ImageWidth = 320;
+  engine.StyleChanger("sine");
+  for (const KeyInfo& k : settingsKeys()) {
+    if (k.section != Section::Style) continue;
+    EXPECT_EQ(valueOf(engine.settings, k), valueOf(sine, k)) << k.key;
+  }
+  EXPECT_EQ(engine.settings.ImageWidth, 320);
+  engine.StyleChanger("tan");
+  EXPECT_EQ(engine.settings.StartRadius, 9);
+}
+
+TEST_F(EngineFiles, UnknownKeysAndMaximisedStateSurvive) {
+  writeFile(dir.file("zorva.ini"), "[sine]\nMyOwnKey=hello\n[extra]\nA=1\n");
+  engine.ReadIniFile("sine");
+  engine.WriteIniFile("sine");
+  std::string text = readFile(dir.file("zorva.ini"));
+  EXPECT_NE(text.find("MyOwnKey=hello"), std::string::npos);
+  EXPECT_NE(text.find("[extra]\nA=1"), std::string::npos);
+
+  struct MaxHost : test::RecordingHost {
+    bool max = true;
+    bool isMaximized() override { return max; }
+  } maxHost;
+  engine.setHost(&maxHost);
+  engine.WriteIniFile("sine");
+  EXPECT_NE(readFile(dir.file("zorva.ini")).find("ZorvaMaximized=1"), std::string::npos);
+  maxHost.max = false;
+  engine.WriteIniFile("sine");
+  EXPECT_NE(readFile(dir.file("zorva.ini")).find("ZorvaMaximized=1"), std::string::npos);
+  engine.ReadIniFile("sine");
+  EXPECT_TRUE(engine.settings.ZorvaMaximized);
+  engine.setHost(&host);
+}
+
+TEST_F(EngineFiles, CompanionCurveNames) {
+  EXPECT_EQ(Engine::companionCurveName("/pics/name20240131_14_05_09__123.ini", 0),
+            "name20240131_14_05_09__123_Main_-_Path_curve.curve");
+  EXPECT_EQ(Engine::companionCurveName("/pics/my pic.ini", 0), "my_pic_Main_-_Path_curve.curve");
+  EXPECT_EQ(Engine::companionCurveName("/pics/NAME.INI", 0), "NAME.INI_Main_-_Path_curve.curve");
+  EXPECT_EQ(Engine::companionCurveName("a.ini.ini", 3), "a_Values_-_Radius.curve");
+}
+
+TEST_F(EngineFiles, OpenIniFileLoadsStyleValuesAndCurves) {
+  writeFile(dir.file("my pic.ini"), "[start]\nstyle=circles\n[circles]\nStartBumps=6\n");
+  writeFile(dir.file("my_pic_Values_-_Radius.curve"), "0\r\n0\r\n1\r\n1\r\n2\r\n0\r\n3\r\n1\r\n4\r\n0\r\n");
+  writeFile(dir.file("my_pic_Main_-_Start_curve.curve"), "1\r\nbad\r\n");
+  engine.slots[5].curve.AddPoint(1, 1);  // reset by the load
+  engine.openIniFile(dir.file("my pic.ini"));
+  EXPECT_EQ(engine.CurrentStyle, "circles");
+  EXPECT_EQ(engine.settings.StartBumps, 6);
+  EXPECT_EQ(engine.settings.LoadDir, dir.path().string() + "/");
+  EXPECT_EQ(engine.slots[3].curve.GetLength(), 5);
+  EXPECT_TRUE(engine.slots[3].bezier.Valid());
+  EXPECT_EQ(engine.slots[1].curve.GetLength(), 0);  // a bad file leaves the slot empty
+  EXPECT_EQ(engine.slots[5].curve.GetLength(), 0);
+  EXPECT_EQ(engine.slots[5].undo.GetLength(), 1);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messages.back(), "There is a problem with the .curve file");
+  EXPECT_EQ(host.statuses.back(), "Loaded " + dir.file("my pic.ini"));
+  // A program settings file is never created by reading one.
+  EXPECT_FALSE(std::filesystem::exists(dir.file("zorva.ini")));
+}
+
+}  // namespace
+}  // namespace zorva
