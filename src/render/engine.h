@@ -96,6 +96,14 @@ struct BackgroundImage {
 
 enum class InkerKind { Fast, Reference };
 
+// When the fast path splits work between threads. Tests shrink these to
+// exercise every branch on small pictures.
+struct FastTuning {
+  int chunk = 8192;                  // points computed and inked together
+  int parallelPoints = 1024;         // fewer points are computed on one thread
+  long long parallelUpdates = 40000; // fewer pixel updates are inked on one thread
+};
+
 class ThreadPool;
 struct StepFrame;
 struct InkRules;
@@ -127,6 +135,7 @@ class Engine {
   int threads() const { return threads_; }
   void setInker(InkerKind kind) { inker_ = kind; }
   InkerKind inker() const { return inker_; }
+  FastTuning tuning;
   Random& random() { return random_; }
 
   // Start-up: seed from the clock, read the program settings file, size the

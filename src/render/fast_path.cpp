@@ -27,9 +27,6 @@ namespace zorva {
 namespace {
 
 constexpr double kTwoPi = 2 * kPi;
-constexpr int kChunk = 8192;             // points computed and inked together
-constexpr int kParallelPoints = 1024;    // fewer points are computed on one thread
-constexpr long long kParallelUpdates = 40000;  // fewer pixel updates are inked on one thread
 constexpr long long kMaxTableRadius = 200;     // larger splodges weigh pixels on the fly
 constexpr long long kMaxTable246 = 400;        // sub-point tables of the older inking up to this N
 
@@ -295,7 +292,7 @@ void Engine::drawStepFast(StepFrame& f) {
     sc.theta.clear();
     sc.random.clear();
     const std::uint32_t stateBefore = random_.state();
-    while (theta <= kTwoPi && static_cast<int>(sc.theta.size()) < kChunk) {
+    while (theta <= kTwoPi && static_cast<int>(sc.theta.size()) < std::max(1, tuning.chunk)) {
       sc.theta.push_back(theta);
       if (f.scatter) sc.random.push_back(random_.next(1000));
       theta = theta + f.dtheta;
@@ -315,7 +312,7 @@ void Engine::drawStepFast(StepFrame& f) {
         pointJob(j, j + 1, ccx, ccy);
         if (sc.points[static_cast<std::size_t>(j)].failed) break;
       }
-    } else if (M >= kParallelPoints && threads > 1) {
+    } else if (M >= tuning.parallelPoints && threads > 1) {
       const int jobs = std::min(threads * 4, (M + 255) / 256);
       pool_->run(jobs, [&](int job) {
         pointJob(static_cast<int>(static_cast<long long>(M) * job / jobs),
@@ -360,7 +357,7 @@ void Engine::drawStepFast(StepFrame& f) {
         const long long perPoint = table ? static_cast<long long>(sc.offsets.size()) : side * side;
         const long long updates = perPoint * good;
         int bands = 1;
-        if (updates >= kParallelUpdates && threads > 1) bands = std::min(H, threads * 2);
+        if (updates >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads * 2);
         // Balance the bands by the rows of the points' own pixels.
         sc.bandEdges.assign(static_cast<std::size_t>(bands + 1), 0);
         sc.bandEdges[static_cast<std::size_t>(bands)] = H;
@@ -438,7 +435,7 @@ void Engine::drawStepFast(StepFrame& f) {
         // The older inking: sub-points i (outer) and j (inner) in order.
         int bands = 1;
         const long long perPoint = (N246 + 1) * (N246 + 1);
-        if (perPoint * good >= kParallelUpdates && threads > 1) bands = std::min(H, threads * 2);
+        if (perPoint * good >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads * 2);
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {

@@ -33,6 +33,7 @@ struct IntRange {
 class FieldOps {
  public:
   FieldOps(Settings& settings, Host& host) : settings_(settings), host_(host) {}
+  const Settings& settings() const { return settings_; }
 
   // Show.
   void editFieldSet(QLineEdit* field, std::int32_t value);
@@ -92,18 +93,19 @@ class FieldOps {
   } drag_;
 };
 
+class ValueField;
+
 // Refuses typed input that makes the text longer than the limit, but lets
 // the program show longer values (a value from the settings file must never
 // be cut short) and lets the user shorten them.
 class MaxCharsValidator : public QValidator {
  public:
-  MaxCharsValidator(int maxChars, const int* previousLength, QObject* parent)
-      : QValidator(parent), maxChars_(maxChars), previousLength_(previousLength) {}
+  MaxCharsValidator(int maxChars, ValueField& field);
   State validate(QString& input, int& pos) const override;
 
  private:
   int maxChars_;
-  const int* previousLength_;
+  const ValueField& field_;
 };
 
 // A field bound to one integer or floating setting. Its change handler parses
@@ -128,12 +130,15 @@ class ValueField : public QLineEdit {
   void setDragLimits(IntRange drag) { dragLimits_ = drag; }
   void setDraggable(bool on) { draggable_ = on; }
   bool draggable() const { return draggable_; }
+  // The most characters the user can type (the program may show more).
   void setMaxChars(int chars);
   // Points the field at another setting (windows that edit pending values).
   void rebind(Binding setting) { setting_ = setting; }
 
   // The show operation of the field's kind.
   void showValue();
+  // Text set by the program: not limited by the typing length.
+  void setProgramText(const QString& text);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -153,7 +158,10 @@ class ValueField : public QLineEdit {
   std::optional<IntRange> dragLimits_;
   bool draggable_ = true;
   bool pressed_ = false;
-  int previousLength_ = 0;
+  bool programText_ = false;
+  int previousLength_ = 0;  // length of the text before the change being validated
+
+  friend class MaxCharsValidator;
 };
 
 }  // namespace zorva

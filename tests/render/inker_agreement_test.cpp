@@ -1,0 +1,216 @@
+// The fast path must leave exactly the buffers the reference leaves, with
+// any number of threads, on every kind of drawing.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "render/engine.h"
+#include "render/image_io.h"
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+struct Case {
+  Settings settings;
+  std::array<std::vector<std::pair<double, double>>, kMultiplierCount> curves;
+  bool sourceImage = false;
+  bool arctan2 = false;
+  std::optional<std::pair<int, int>> mouse;
+  std::uint32_t seed = 0;
+  std::string describe;
+};
+
+// Random settings over every function and option; odd sizes and splodges
+// that cross the edges.
+Case randomCase(std::mt19937& rng) {
+  auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  auto integer = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto chance = [&](double p) { return uniform(0, 1) < p; };
+  Case c;
+  Settings& s = c.settings;
+  s.ImageWidth = integer(11, 70);
+  s.ImageHeight = integer(11, 70);
+  s.FunctionNumber = integer(0, 7);
+  s.Steps = integer(2, 24);
+  s.PercentToComplete = chance(0.2) ? integer(10, 100) : 100;
+  s.StartRadius = integer(-150, 250);
+  s.EndRadius = integer(-150, 250);
+  s.StartBumps = integer(-9, 9);
+  s.EndBumps = integer(-9, 9);
+  s.StartDepth = chance(0.05) ? 0 : integer(1, 6);
+  s.EndDepth = integer(1, 6);
+  s.StartIota = integer(-720, 720);
+  s.EndIota = integer(-720, 720);
+  s.StartScale = integer(60, 300);
+  s.EndScale = integer(60, 300);
+  s.StartGrain = uniform(0.5, 90);
+  s.EndGrain = uniform(0.5, 90);
+  s.GrainMultiplier = integer(1, 4);
+  s.TanBumps = chance(0.2);
+  s.StartMaxRed = integer(0, 255);
+  s.StartMaxGreen = integer(0, 255);
+  s.StartMaxBlue = integer(0, 255);
+  s.EndMaxRed = integer(0, 255);
+  s.EndMaxGreen = integer(0, 255);
+  s.EndMaxBlue = integer(0, 255);
+  s.BgMaxRed = integer(0, 255);
+  s.BgMaxGreen = chance(0.5) ? s.BgMaxRed : integer(0, 255);
+  s.BgMaxBlue = integer(0, 255);
+  s.StartAmount = integer(0, 900);
+  s.EndAmount = integer(0, 900);
+  s.ThetaColorMultiplier = integer(-4, 4);
+  s.StepColorMultiplier = integer(-4, 4);
+  s.UseColorsAsLimits = chance(0.2);
+  s.OneOrTwo = chance(0.3);
+  s.White = chance(0.5);
+  s.BestGuess = !s.White && chance(0.4);
+  s.NewColor = chance(0.3);
+  s.ABA = chance(0.3);
+  s.StartEllipseWidth = uniform(-3, 3);
+  s.StartEllipseHeight = uniform(-3, 3);
+  s.EndEllipseWidth = uniform(-3, 3);
+  s.EndEllipseHeight = uniform(-3, 3);
+  s.LissaDelta = integer(chance(0.1) ? -1 : 1, 6);
+  s.EllipsesTwo = chance(0.4);
+  s.UseEllipsesTwo = chance(0.4);
+  s.AdjustGrain = chance(0.3);
+  s.Use31 = chance(0.3);
+  s.RockOffsetInAnimation = chance(0.3);
+  s.StartRockerAmount = uniform(-40, 40);
+  s.EndRockerAmount = uniform(-40, 40);
+  s.NumberOfRocks = uniform(0, 4);
+  s.UseZFactor = chance(0.3);
+  s.UseIotaExtra = chance(0.3);
+  const bool bigSplodge = chance(0.05);
+  s.SplodgeStartLimit = bigSplodge ? uniform(200, 230) : uniform(-1, 5.5);
+  s.SplodgeEndLimit = bigSplodge ? uniform(200, 230) : uniform(0, 5.5);
+  s.FuzzyStart = chance(0.1) ? 0 : uniform(-0.5, 3);
+  s.FuzzyEnd = uniform(0.2, 3);
+  s.SplodgeStartCenter = uniform(0, 3);
+  s.SplodgeEndCenter = uniform(0, 3);
+  s.BoolInk246 = chance(0.2);
+  s.GrainByDepth = chance(0.3);
+  s.InterpolateColors = chance(0.3);
+  s.UseDimmer = chance(0.3);
+  s.PlaneStartTranslationX = uniform(-0.5, 0.5);
+  s.PlaneEndTranslationY = uniform(-0.5, 0.5);
+  s.PlaneStartRotationAngle = uniform(-90, 90);
+  s.PlaneEndRotationAngle = uniform(-90, 90);
+  s.PlaneStartRotationX = uniform(-1, 1);
+  s.PlaneEndRotationY = uniform(-1, 1);
+  s.ZorvaPointsXStart = uniform(-2.5, 2.5);
+  s.ZorvaPointsYStart = uniform(-2, 2);
+  s.ZorvaPointsXEnd = uniform(-2.5, 2.5);
+  s.ZorvaPointsYEnd = uniform(-2, 2);
+  s.ZorvaPointsRotateXStart = uniform(-2, 2);
+  s.ZorvaPointsRotateYEnd = uniform(-2, 2);
+  s.ZorvaPointsFollow = chance(0.1);
+  s.ZorvaPointsUseBezier = chance(0.3);
+  s.ZorvaPointsFollowRotate = chance(0.1);
+  s.ZorvaPointsUseBezierRotate = chance(0.3);
+  s.ZorvaPointsUseStartAndEndBezier = chance(0.3);
+  s.ZorvaPointsUseStartAsEnd = chance(0.3);
+  s.MoveRotation = chance(0.7);
+  s.Wobble = chance(0.3);
+  s.UseSourceImage = chance(0.3);
+  c.sourceImage = s.UseSourceImage;
+  s.UseOpaquePixels = chance(0.4);
+  s.SourceImageRepeatByIntegers = chance(0.3);
+  s.SourceImageStartStepColorMultiplier = integer(-3, 3);
+  s.SourceImageEndThetaColorMultiplier = integer(-3, 3);
+  s.SourceImageStartOffsetPerStep = uniform(-2, 2);
+  s.SourceImageEndOffsetOverall = uniform(-2, 2);
+  s.SourceImageOpacityThreshold = uniform(0, 1);
+  for (int slot = 0; slot < kMultiplierCount; ++slot) {
+    if (!chance(0.12)) continue;
+    const int points = chance(0.2) ? integer(1, 4) : integer(5, 12);
+    for (int p = 0; p < points; ++p) c.curves[static_cast<std::size_t>(slot)].push_back({uniform(-1.5, 1.5), uniform(-0.8, 0.8)});
+  }
+  c.arctan2 = chance(0.15);
+  if (chance(0.5)) c.mouse = std::pair<int, int>(integer(-5, s.ImageWidth + 5), integer(-5, s.ImageHeight + 5));
+  c.seed = static_cast<std::uint32_t>(rng());
+  return c;
+}
+
+struct Result {
+  std::vector<double> color;
+  std::vector<std::int32_t> firstStep;
+  std::uint32_t randomState;
+  double zFactor;
+};
+
+Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int threads, bool tinyTuning) {
+  test::RecordingHost host;
+  host.mouse = c.mouse;
+  Engine engine(&host);
+  engine.settings = c.settings;
+  engine.setInker(inker);
+  engine.setThreads(threads);
+  if (tinyTuning) engine.tuning = {37, 1, 1};
+  engine.UseArctan2 = c.arctan2;
+  for (int slot = 0; slot < kMultiplierCount; ++slot) {
+    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    for (auto [x, y] : c.curves[static_cast<std::size_t>(slot)]) s.curve.AddPoint(x, y);
+    buildBezier(s.bezier, s.curve, slot == kStartCurve || slot == kEndCurve);
+  }
+  if (c.sourceImage) {
+    EXPECT_TRUE(engine.LoadSourceImage(sourceFile));
+    engine.settings.UseSourceImage = c.settings.UseSourceImage;
+  }
+  engine.random().seed(c.seed);
+  engine.ClearPicture();
+  engine.DrawOrStop();
+  return {engine.canvas().color, engine.canvas().firstStep, engine.random().state(), engine.ZFactor};
+}
+
+TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {
+  test::TempDir dir;
+  // A small source image with every kind of pixel.
+  const int w = 7, h = 5;
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w * h * 3));
+  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>((i * 97 + 13) % 256);
+  const std::string source = dir.file("source.png");
+  ASSERT_FALSE(writePng(source, w, h, rgb.data(), w * 3, nullptr));
+
+  std::mt19937 rng(20261206);
+  const int cases = 160;
+  for (int n = 0; n < cases; ++n) {
+    const Case c = randomCase(rng);
+    const Result reference = render(c, source, InkerKind::Reference, 1, false);
+    for (auto [threads, tiny] : {std::pair{1, false}, {2, true}, {3, false}, {3, true}, {7, true}}) {
+      const Result fast = render(c, source, InkerKind::Fast, threads, tiny);
+      ASSERT_EQ(fast.firstStep, reference.firstStep) << "case " << n << ", " << threads << " threads";
+      ASSERT_EQ(fast.color.size(), reference.color.size());
+      for (std::size_t i = 0; i < fast.color.size(); ++i) {
+        // Bit for bit; NaN never appears, so == is exact equality.
+        ASSERT_EQ(fast.color[i], reference.color[i]) << "case " << n << ", " << threads << " threads, value " << i;
+      }
+      ASSERT_EQ(fast.randomState, reference.randomState) << "case " << n;
+      ASSERT_EQ(fast.zFactor, reference.zFactor) << "case " << n;
+    }
+  }
+}
+
+// Absurd colour amounts push the inking towards overflow: the step then
+// ends at the same pixel in both paths.
+TEST(InkerAgreement, OverflowingStepsEndAtTheSamePixel) {
+  test::TempDir dir;
+  std::mt19937 rng(7);
+  for (int n = 0; n < 12; ++n) {
+    Case c = randomCase(rng);
+    c.settings.BoolInk246 = n % 3 == 0;
+    c.settings.InterpolateColors = true;
+    c.settings.UseSourceImage = c.sourceImage = false;
+    c.settings.FuzzyStart = c.settings.FuzzyEnd = -0.002;  // weights to huge powers
+    c.settings.StartAmount = c.settings.EndAmount = 2000000000;
+    const Result reference = render(c, "", InkerKind::Reference, 1, false);
+    const Result fast = render(c, "", InkerKind::Fast, 3, true);
+    EXPECT_EQ(fast.firstStep, reference.firstStep) << n;
+    EXPECT_EQ(fast.color, reference.color) << n;
+    EXPECT_EQ(fast.randomState, reference.randomState) << n;
+  }
+}
+
+}  // namespace
+}  // namespace zorva
