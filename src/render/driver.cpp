@@ -72,6 +72,7 @@ void Engine::RunDrawing() {
   };
   reported_ = 0;
   pixelConversionFailed_ = false;
+  stats = {};
   const Settings& s = settings;
   if (s.Steps <= 0) {
     host_->message("Steps is " + std::to_string(s.Steps) + ": a drawing needs at least one step, so nothing was drawn.",

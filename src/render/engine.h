@@ -136,6 +136,11 @@ class Engine {
   void setInker(InkerKind kind) { inker_ = kind; }
   InkerKind inker() const { return inker_; }
   FastTuning tuning;
+  // Work done by the last drawing (for benchmarks and the stats line).
+  struct DrawStats {
+    std::uint64_t points = 0;        // points inked
+    std::uint64_t pixelUpdates = 0;  // pixels those points inked
+  } stats;
   Random& random() { return random_; }
 
   // Start-up: seed from the clock, read the program settings file, size the

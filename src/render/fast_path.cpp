@@ -334,12 +334,14 @@ void Engine::drawStepFast(StepFrame& f) {
     }
 
     // ---- inking ----
+    if (skipInk) stats.points += static_cast<std::uint64_t>(good);
     if (!skipInk && good > 0) {
       if (!safe) {
         // The reference rules, point by point, stopping where they stop.
         for (int j = 0; j < good; ++j) {
           const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
           ZFactor = P.z;
+          ++stats.points;
           inkFailed_ = false;
           addColorToPixels(f.i, f.n, P.x, P.y, f.size, P.k, f.N);
           if (inkFailed_) {
@@ -380,6 +382,7 @@ void Engine::drawStepFast(StepFrame& f) {
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {
+          std::uint64_t updates = 0;
           const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
           if (y0 >= y1) return;
           for (int j = 0; j < good; ++j) {
@@ -405,6 +408,7 @@ void Engine::drawStepFast(StepFrame& f) {
               for (double& v : col) v = v * P.z;
               const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
               inkPixel(colour + at * 3, firstStep[at], col, rules);
+              ++updates;
             };
             if (table) {
               for (long long y = rowLo; y <= rowHi; ++y) {
@@ -429,8 +433,12 @@ void Engine::drawStepFast(StepFrame& f) {
                 }
             }
           }
+          sc.bandUpdates[static_cast<std::size_t>(band)] = updates;
         };
+        sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
         pool_->run(bands, inkBand);
+        for (std::uint64_t u : sc.bandUpdates) stats.pixelUpdates += u;
+        stats.points += static_cast<std::uint64_t>(good);
       } else {
         // The older inking: sub-points i (outer) and j (inner) in order.
         int bands = 1;
@@ -439,6 +447,7 @@ void Engine::drawStepFast(StepFrame& f) {
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {
+          std::uint64_t updates = 0;
           const long long y0 = static_cast<long long>(H) * band / bands, y1 = static_cast<long long>(H) * (band + 1) / bands;
           for (int j = 0; j < good; ++j) {
             const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
@@ -460,6 +469,7 @@ void Engine::drawStepFast(StepFrame& f) {
               for (double& v : col) v = v * P.z;
               const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
               inkPixel(colour + at * 3, firstStep[at], col, rules);
+              ++updates;
             };
             if (N246 <= kMaxTable246) {
               for (const Offset246& o : sc.offsets246) {
@@ -482,8 +492,12 @@ void Engine::drawStepFast(StepFrame& f) {
               }
             }
           }
+          sc.bandUpdates[static_cast<std::size_t>(band)] = updates;
         };
+        sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
         pool_->run(bands, inkBand);
+        for (std::uint64_t u : sc.bandUpdates) stats.pixelUpdates += u;
+        stats.points += static_cast<std::uint64_t>(good);
       }
     }
     // Z of the last point worked out, as the reference leaves it.

@@ -37,6 +37,7 @@ struct Engine::FastScratch {
   std::vector<Offset246> offsets246;
   std::vector<long long> bandEdges;
   std::vector<int> rowCount;
+  std::vector<std::uint64_t> bandUpdates;
 };
 
 }  // namespace zorva

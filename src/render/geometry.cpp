@@ -375,6 +375,7 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
     if (!ok || !std::isfinite(fx) || !std::isfinite(fy)) return;
     // 10.
     if (onPoint) onPoint(f.i, k, fx, fy);
+    ++stats.points;
     inkFailed_ = false;
     addColorToPixels(f.i, f.n, fx, fy, f.size, k, f.N);
     if (inkFailed_) return;

@@ -115,6 +115,7 @@ void Engine::addColorToPixels(int stepIndex, int steps, double x, double y, doub
         for (auto& v : col) v = v * DimmerFactor;
       for (auto& v : col) v = v * ZFactor;
       const std::size_t at = canvas_.pixel(px, py);
+      ++stats.pixelUpdates;
       if (!inkPixel(&canvas_.color[at * 3], canvas_.firstStep[at], col.data(), rules)) {
         inkFailed_ = true;
         return;
@@ -161,6 +162,7 @@ void Engine::addColorToPixels246(int stepIndex, int steps, double x, double y, d
         for (auto& v : col) v = v * DimmerFactor;
       for (auto& v : col) v = v * ZFactor;
       const std::size_t at = canvas_.pixel(px, py);
+      ++stats.pixelUpdates;
       if (!inkPixel(&canvas_.color[at * 3], canvas_.firstStep[at], col.data(), rules)) {
         inkFailed_ = true;
         return;

@@ -138,6 +138,7 @@ struct Result {
   std::vector<std::int32_t> firstStep;
   std::uint32_t randomState;
   double zFactor;
+  Engine::DrawStats stats;
 };
 
 Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int threads, bool tinyTuning) {
@@ -161,7 +162,7 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.random().seed(c.seed);
   engine.ClearPicture();
   engine.DrawOrStop();
-  return {engine.canvas().color, engine.canvas().firstStep, engine.random().state(), engine.ZFactor};
+  return {engine.canvas().color, engine.canvas().firstStep, engine.random().state(), engine.ZFactor, engine.stats};
 }
 
 TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {
@@ -188,6 +189,8 @@ TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {
       }
       ASSERT_EQ(fast.randomState, reference.randomState) << "case " << n;
       ASSERT_EQ(fast.zFactor, reference.zFactor) << "case " << n;
+      ASSERT_EQ(fast.stats.points, reference.stats.points) << "case " << n;
+      ASSERT_EQ(fast.stats.pixelUpdates, reference.stats.pixelUpdates) << "case " << n;
     }
   }
 }

@@ -1,0 +1,21 @@
+// zorva: the desktop program.
+#include <QApplication>
+
+#include "ui/main_window.h"
+#include "ui/program_files.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Zorva");
+
+  zorva::StartOptions options;
+  options.programPath = QCoreApplication::applicationFilePath();
+  const zorva::ProgramFiles files = zorva::findProgramFiles(options.programPath);
+  options.settingsFile = files.settingsFile;
+  options.defaultFolder = files.defaultFolder;
+  options.quitOnExit = true;
+
+  zorva::TForm1 window(options);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,246 @@
+// Start-up, layout, the option-window registry and shut-down.
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "ui/about_window.h"
+#include "ui/cursors.h"
+#include "ui/image_dimensions_window.h"
+#include "ui/opacity_window.h"
+#include "ui/picture_view.h"
+#include "ui/values_plane_window.h"
+#include "ui/values_window.h"
+
+namespace zorva {
+
+namespace {
+// The order in which the windows show new values after a settings load.
+constexpr std::array<Window, 11> kInitOrder = {
+    Window::Opacity, Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
+    Window::SourceImage, Window::Path,   Window::Animation, Window::ValuesPlane, Window::Atc};
+}  // namespace
+
+TForm1::TForm1(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), host_(*this), engine_(&host_), fields_(engine_.settings, host_),
+      quitOnExit_(options.quitOnExit) {
+  setWindowTitle("Zorva259");
+  registerZorvaCursors();
+  createWidgets();
+  createMenus();
+
+  resize(633, 550);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  engine_.setProgramPath(options.programPath.toStdString());
+  engine_.setDefaultFolder(options.defaultFolder.toStdString());
+  engine_.setProgramSettingsFile(options.settingsFile.toStdString());
+  engine_.setThreads(options.threads);
+  // Settings, buffers, background, "Hello": all before any window shows.
+  engine_.startUp();
+
+  createOptionWindows();
+  started_ = true;
+  FormResize();
+  refreshCommandState();
+}
+
+TForm1::~TForm1() {
+  // The windows go first, while the engine they point into still exists.
+  engine_.setHost(nullptr);
+  delete about_;
+  for (OptionWindow*& window : optionWindows_) {
+    delete window;
+    window = nullptr;
+  }
+}
+
+void TForm1::createWidgets() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  scrollBox_ = new QScrollArea(central);
+  scrollBox_->setObjectName("ScrollBox1");
+  scrollBox_->setFrameShape(QFrame::NoFrame);
+  scrollBox_->setWidgetResizable(true);
+  view_ = new PictureView(engine_.picture(), nullptr);
+  view_->setObjectName("Image1");
+  pictureBox_ = new PictureBox(view_, nullptr);
+  scrollBox_->setWidget(pictureBox_);
+  scrollBox_->installEventFilter(this);
+  layout->addWidget(scrollBox_, 1);
+
+  auto* panel = new QWidget(central);
+  panel->setFixedHeight(36);
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->setSpacing(0);
+  progress_ = new QProgressBar(panel);
+  progress_->setFixedHeight(19);
+  progress_->setTextVisible(false);
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  statusBar_ = new QStatusBar(panel);
+  statusBar_->setFixedHeight(17);
+  statusBar_->setSizeGripEnabled(false);
+  statusLabel_ = new QLabel(statusBar_);
+  statusLabel_->setObjectName("StatusBar1");
+  statusBar_->addWidget(statusLabel_, 1);
+  panelLayout->addWidget(progress_);
+  panelLayout->addWidget(statusBar_);
+  layout->addWidget(panel);
+
+  setCentralWidget(central);
+}
+
+void TForm1::createOptionWindows() {
+  registerOptionWindow(new TformZorvaOpacity(*this));
+  registerOptionWindow(new TformZorvaImageDimensions(*this));
+  registerOptionWindow(new TformZorvaValues(*this));
+  about_ = new TformZorvaAbout(this);
+  registerOptionWindow(new TformZorvaValuesPlane(*this));
+}
+
+void TForm1::registerOptionWindow(OptionWindow* window) {
+  const auto at = static_cast<std::size_t>(window->id());
+  optionWindows_[at] = window;
+  if (QAction* show = showWindowActions_[at]) show->setEnabled(true);
+}
+
+// ---- status and layout ----------------------------------------------------------
+
+void TForm1::Spammer(const QString& text) {
+  // Once the program ends, "Exiting" stays the last word.
+  if (exiting_) return;
+  statusLabel_->setText(text);
+  statusBar_->repaint();
+}
+
+QString TForm1::statusText() const { return statusLabel_->text(); }
+
+void TForm1::FormResize() {
+  const Bitmap24& picture = engine_.picture();
+  const QSize box = scrollBox_->maximumViewportSize();
+  const PictureLayout l = layoutPicture(picture.width, picture.height, box.width(), box.height(), zoomToFit_);
+  zoomFactor_ = l.factor;
+  laidOutWidth_ = picture.width;
+  laidOutHeight_ = picture.height;
+  view_->setFixedSize(l.width, l.height);
+  pictureBox_->setMinimumSize(l.width, l.height);
+  // The scroll area would do this on its next layout pass; do it now so the
+  // picture sits right before anything repaints.
+  const QSize viewport = scrollBox_->viewport()->size();
+  pictureBox_->resize(std::max(viewport.width(), l.width), std::max(viewport.height(), l.height));
+  pictureBox_->placeView();
+  view_->update();
+}
+
+void TForm1::pictureChanged() {
+  const Bitmap24& picture = engine_.picture();
+  if (picture.width != laidOutWidth_ || picture.height != laidOutHeight_) FormResize();
+  view_->update();
+}
+
+std::pair<int, int> TForm1::mousePixel() const {
+  const QPointF at = view_->toPicture(view_->mapFromGlobal(QCursor::pos()).toPointF());
+  return {static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))};
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == scrollBox_ && event->type() == QEvent::Resize) FormResize();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- option windows ---------------------------------------------------------------
+
+void TForm1::showOptionWindow(Window w, const QString& statusText) {
+  OptionWindow* window = optionWindow(w);
+  if (!window) return;
+  engine_.settings.window(w).Visible = true;
+  window->show();
+  window->raise();
+  Spammer(statusText);
+}
+
+void TForm1::hideOrRestoreOptionWindows(bool hide) {
+  for (int i = 0; i < kWindowCount; ++i) {
+    const auto w = static_cast<Window>(i);
+    OptionWindow* window = optionWindow(w);
+    if (w == Window::Atc || !window) continue;
+    if (hide)
+      window->hide();
+    else
+      window->setVisible(engine_.settings.window(w).Visible);
+  }
+}
+
+void TForm1::restoreOptionWindows() {
+  for (int i = 0; i < kWindowCount; ++i) {
+    const auto w = static_cast<Window>(i);
+    if (OptionWindow* window = optionWindow(w); window && engine_.settings.window(w).Visible) window->show();
+  }
+}
+
+void TForm1::settingsLoaded() {
+  const Settings& s = engine_.settings;
+  // Maximised when the file says so; never un-maximised.
+  if (s.ZorvaMaximized && !isMaximized()) {
+    if (isVisible())
+      showMaximized();
+    else
+      setWindowState(windowState() | Qt::WindowMaximized);
+  }
+  commands_.useWobble->setChecked(s.Wobble);
+  commands_.useMouseToChangeValues->setChecked(s.UseMouseToChangeValues);
+  commands_.snapValuesBack->setChecked(s.SnapValuesBack);
+  commands_.snapValuesBack->setEnabled(s.UseMouseToChangeValues);
+  // At start-up the windows do not exist yet; they read the record when made.
+  if (!started_) return;
+  for (Window w : kInitOrder)
+    if (OptionWindow* window = optionWindow(w)) window->Init();
+}
+
+// ---- showing and closing ------------------------------------------------------------
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shownOnce_ && !event->spontaneous()) {
+    shownOnce_ = true;
+    restoreOptionWindows();
+  }
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) EnableZorvaMenus();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (exiting_) return;
+  // The close may arrive while a drawing processes events: ask it to stop; it
+  // unwinds once this handler returns, and the window object outlives it.
+  if (engine_.IsDrawing && !engine_.StopRequested) engine_.requestStop();
+  refreshCommandState();
+  engine_.WriteIniFile(engine_.CurrentStyle);
+  Spammer("Exiting");
+  exiting_ = true;
+  for (OptionWindow* window : optionWindows_)
+    if (window) window->hide();
+  if (about_) about_->hide();
+  if (quitOnExit_) QCoreApplication::quit();
+}
+
+}  // namespace zorva

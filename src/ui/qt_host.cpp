@@ -1,0 +1,78 @@
+#include "ui/qt_host.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+
+#include <algorithm>
+
+#include "ui/main_window.h"
+#include "ui/option_window.h"
+
+namespace zorva {
+
+void QtHost::status(const std::string& text) { form_.Spammer(QString::fromStdString(text)); }
+
+void QtHost::progressRange(int max) { form_.progressBar()->setRange(0, std::max(1, max)); }
+
+void QtHost::progressPosition(int position) { form_.progressBar()->setValue(position); }
+
+void QtHost::processEvents() {
+  if (processEventsHook) processEventsHook();
+  QCoreApplication::processEvents();
+}
+
+MessageAnswer QtHost::message(const std::string& text, MessageKind kind) {
+  if (messageHook) return messageHook(text, kind);
+  QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : &form_;
+  const QString title = QStringLiteral("Zorva");
+  const QString body = QString::fromStdString(text);
+  switch (kind) {
+    case MessageKind::Information: QMessageBox::information(parent, title, body); return MessageAnswer::Ok;
+    case MessageKind::Warning: QMessageBox::warning(parent, title, body); return MessageAnswer::Ok;
+    case MessageKind::Error: QMessageBox::critical(parent, title, body); return MessageAnswer::Ok;
+    case MessageKind::WarningOkCancel:
+      return QMessageBox::warning(parent, title, body, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+                     QMessageBox::Ok
+                 ? MessageAnswer::Ok
+                 : MessageAnswer::Cancel;
+    case MessageKind::Question:
+      return QMessageBox::question(parent, title, body, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+                     QMessageBox::Yes
+                 ? MessageAnswer::Yes
+                 : MessageAnswer::No;
+  }
+  return MessageAnswer::Ok;
+}
+
+std::optional<std::pair<int, int>> QtHost::mousePixel() { return form_.mousePixel(); }
+
+void QtHost::pictureChanged() { form_.pictureChanged(); }
+
+void QtHost::commandStateChanged() { form_.refreshCommandState(); }
+
+void QtHost::pictureCleared() {
+  if (form_.zoomToFit()) form_.FormResize();
+}
+
+void QtHost::windowTitle(const std::string& title) { form_.setWindowTitle(QString::fromStdString(title)); }
+
+void QtHost::settingsLoaded() { form_.settingsLoaded(); }
+
+std::optional<std::pair<int, int>> QtHost::screenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return std::nullopt;
+  const QRect area = screen->availableGeometry();
+  return std::make_pair(area.width(), area.height());
+}
+
+std::optional<WindowPlacement> QtHost::windowPlacement(Window w) {
+  if (const OptionWindow* window = form_.optionWindow(w)) return window->placement();
+  return std::nullopt;
+}
+
+bool QtHost::isMaximized() { return form_.isMaximized(); }
+
+}  // namespace zorva

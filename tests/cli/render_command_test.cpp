@@ -1,0 +1,123 @@
+// zorva-render as a user runs it: the real executable, its output and exit status.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+Outcome run(const std::string& args, const TempDir& dir) {
+  const std::string errFile = dir.file("stderr.txt");
+  const std::string command = std::string(ZORVA_RENDER_EXE) + " " + args + " 2>" + errFile;
+  Outcome r;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  std::array<char, 4096> buf{};
+  for (std::size_t n; (n = fread(buf.data(), 1, buf.size(), pipe)) > 0;) r.out.append(buf.data(), n);
+  const int raw = pclose(pipe);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.err = readFile(errFile);
+  return r;
+}
+
+const std::string kExamples = std::string(ZORVA_SOURCE_DIR) + "/examples/";
+const std::string kSmall = " --set ImageWidth=160 --set ImageHeight=120 --set Steps=60 -q";
+
+TEST(RenderCommand, HelpDescribesEveryOption) {
+  TempDir dir;
+  Outcome r = run("--help", dir);
+  EXPECT_EQ(r.status, 0);
+  for (const char* option : {"SETTINGS.ini", "--style NAME", "--set KEY=VALUE", "--seed N", "--stem PATH", "--out DIR",
+                             "--source-image FILE", "--background-image FILE", "--preview", "--transparent",
+                             "--summary", "-q, --quiet", "--threads N", "--inker"})
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+TEST(RenderCommand, UsageErrorsAndUnreadableFiles) {
+  TempDir dir;
+  for (const char* args : {"--bogus", "--seed abc", "--set Nope=1", "--set Steps=abc", "--set Steps", "--threads 0",
+                           "--inker slow", "--stem", "a.ini b.ini"}) {
+    Outcome r = run(args, dir);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.err.rfind("zorva-render: ", 0), 0u) << args << ": " << r.err;
+    EXPECT_TRUE(r.out.empty()) << args;
+  }
+  for (const std::string& args : {dir.file("missing.ini"), " --source-image " + dir.file("missing.png"),
+                                  " --stem " + dir.file("no/folder/x") + kSmall}) {
+    Outcome r = run(args, dir);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_FALSE(r.err.empty());
+  }
+  test::writeFile(dir.file("broken.png"), "\x89PNG\r\n\x1a\n rubbish");
+  Outcome r = run("--source-image " + dir.file("broken.png") + kSmall + " --out " + dir.file("o"), dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("broken.png"), std::string::npos);
+}
+
+TEST(RenderCommand, SummaryOfASettingsFile) {
+  TempDir dir;
+  Outcome r = run(kExamples + "spiral.ini --summary", dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("style: circles"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("keys read: 29"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("curve 0 \"Main - Path curve\": 16 points"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("curve 3 \"Values - Radius\": 11 points"), std::string::npos) << r.out;
+  r = run("--summary --style tan", dir);
+  EXPECT_NE(r.out.find("style: tan\nkeys read: 0\ncurves: none"), std::string::npos) << r.out;
+}
+
+// A saved set draws again, from its own settings copy and curve files and
+// the same seed, into the same PNG byte for byte; the settings file given
+// is never changed and the program writes no settings file of its own.
+TEST(RenderCommand, SavedSetDrawsTheSamePictureAgain) {
+  TempDir dir;
+  std::filesystem::copy(kExamples, dir.path() / "ex");
+  const std::string ini = (dir.path() / "ex" / "spiral.ini").string();
+  const std::string before = readFile(ini);
+  Outcome first = run(ini + kSmall + " --seed 9 --stem " + dir.file("first"), dir);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, dir.file("first") + ".png\n");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("first_Main_-_Path_curve.curve")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file("first_Values_-_Radius.curve")));
+  EXPECT_EQ(readFile(ini), before);
+
+  Outcome again = run(dir.file("first.ini") + " -q --seed 9 --stem " + dir.file("again"), dir);
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(readFile(dir.file("again.png")), readFile(dir.file("first.png")));
+  // Another seed, thread count or the reference inker: same settings, same
+  // seed, same picture (this drawing has no random scatter, so any seed).
+  Outcome other = run(dir.file("first.ini") + " -q --seed 9 --threads 1 --inker reference --stem " + dir.file("ref"), dir);
+  ASSERT_EQ(other.status, 0);
+  EXPECT_EQ(readFile(dir.file("ref.png")), readFile(dir.file("first.png")));
+  EXPECT_FALSE(std::filesystem::exists(std::string(ZORVA_RENDER_EXE) + ".ini"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ZORVA_RENDER_EXE).parent_path() / "zorva-render.ini"));
+}
+
+TEST(RenderCommand, SaveFolderAndTimeStampedNames) {
+  TempDir dir;
+  Outcome r = run(kSmall + " --seed 1 --transparent --out " + dir.file("pictures/new"), dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_FALSE(r.out.empty());
+  const std::filesystem::path png = r.out.substr(0, r.out.size() - 1);
+  EXPECT_EQ(png.parent_path(), dir.path() / "pictures" / "new");
+  EXPECT_EQ(png.filename().string().rfind("zorva-render20", 0), 0u) << png;
+  EXPECT_TRUE(std::filesystem::exists(png));
+  EXPECT_TRUE(std::filesystem::exists(png.parent_path() / (png.stem().string() + ".ini")));
+  EXPECT_EQ(static_cast<unsigned char>(readFile(png.string())[25]), 6);  // RGBA
+}
+
+}  // namespace
+}  // namespace zorva
