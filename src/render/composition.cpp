@@ -14,11 +14,13 @@ namespace {
 // spread across the cores.
 constexpr int kBandsPerThread = 4;
 
+// Rounded to the nearest integer, ties to even, and clamped to 0..255.
+// Adding and taking away 2^52 rounds in the default rounding mode without
+// a call into the maths library.
 std::uint8_t toByte(double v) {
-  const double r = roundEven(v);
-  if (!(r >= 0)) return 0;  // also NaN
-  if (r > 255) return 255;
-  return static_cast<std::uint8_t>(r);
+  if (!(v > 0.5)) return 0;  // also NaN
+  if (v >= 255) return 255;
+  return static_cast<std::uint8_t>((v + 4503599627370496.0) - 4503599627370496.0);
 }
 
 }  // namespace

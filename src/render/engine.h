@@ -288,10 +288,12 @@ class Engine {
 
  private:
   void reportOnce(int what, const std::string& text);
+  void pixelConversionFailure(double numerator, double twoS);
   void computeMultiplierValues(double t);
   // Steps 1 to 8 of a step: false when the step draws nothing.
   bool prepareStep(StepFrame& f);
   void drawStepFast(StepFrame& f);
+  bool buildRing(const StepFrame& f);
   InkRules inkRules(int stepIndex, int steps, bool old246) const;
   std::array<double, 3> sourceTerm(int stepIndex, int steps, int k, int N) const;
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;

@@ -13,6 +13,7 @@
 // it at exactly the same pixel.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "render/engine.h"
 #include "render/fast_scratch.h"
@@ -30,7 +31,93 @@ constexpr double kTwoPi = 2 * kPi;
 constexpr long long kMaxTableRadius = 200;     // larger splodges weigh pixels on the fly
 constexpr long long kMaxTable246 = 400;        // sub-point tables of the older inking up to this N
 
+// Two doubles in one vector register; lane by lane the same IEEE arithmetic
+// as scalar code.
+typedef double v2d __attribute__((vector_size(16)));
+
+inline v2d load2(const double* p) {
+  v2d v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline void store2(double* p, v2d v) { std::memcpy(p, &v, sizeof v); }
+
+// std::clamp(x, 0, 255) lane by lane.
+inline v2d clamp255(v2d x) {
+  const v2d zero = {0.0, 0.0}, top = {255.0, 255.0};
+  x = x < zero ? zero : x;
+  return top < x ? top : x;
+}
+
+// The bump factor q of a point; ok is false when working it out fails.
+inline double bumpFactor(double theta, const StepFrame& f, bool& ok) {
+  ok = true;
+  double q;
+  if (f.d == 0) {
+    ok = false;
+    q = 0;
+  } else if (f.tanBumps) {
+    const double cosB = cosZ(-theta * f.b);
+    if (cosB == 0) ok = false;
+    q = sinZ(-theta * f.b) / cosB / f.d;
+  } else {
+    q = sinZ(theta * f.b) / f.d;
+  }
+  if (!std::isfinite(q)) ok = false;
+  return q;
+}
+
 }  // namespace
+
+bool Engine::buildRing(const StepFrame& f) {
+  FastScratch& sc = *scratch_;
+  constexpr std::size_t kMaxRing = 1 << 18;
+  if (sc.ringTooFine && sc.ringStep == f.dtheta) return false;
+  const bool sameAngles = sc.ringStep == f.dtheta && !sc.ring.empty();
+  const bool sameBumps = sameAngles && sc.ringBumps == f.b && sc.ringDepth == f.d && sc.ringTan == f.tanBumps;
+  if (sameBumps) return true;
+  if (!sameAngles) {
+    sc.ring.clear();
+    sc.ringStep = std::nan("");
+    double theta = 0;
+    while (theta <= kTwoPi) {
+      if (sc.ring.size() == kMaxRing) {  // too fine a grain to keep: worked out per point
+        sc.ring.clear();
+        sc.ringStep = f.dtheta;
+        sc.ringTooFine = true;
+        return false;
+      }
+      sc.ring.push_back({theta, 0, 0, 0, true});
+      theta = theta + f.dtheta;
+    }
+  }
+  const std::size_t n = sc.ring.size();
+  auto fill = [&](std::size_t first, std::size_t last) {
+    for (std::size_t j = first; j < last; ++j) {
+      RingEntry& e = sc.ring[j];
+      if (!sameAngles) {
+        e.c = cosZ(e.theta);
+        e.s = sinZ(e.theta);
+      }
+      e.q = bumpFactor(e.theta, f, e.qOk);
+    }
+  };
+  const int threads = pool_->size();
+  if (static_cast<int>(n) >= tuning.parallelPoints && threads > 1) {
+    const int jobs = threads * 4;
+    pool_->run(jobs, [&](int job) { fill(n * static_cast<std::size_t>(job) / static_cast<std::size_t>(jobs),
+                                          n * static_cast<std::size_t>(job + 1) / static_cast<std::size_t>(jobs)); });
+  } else {
+    fill(0, n);
+  }
+  sc.ringStep = f.dtheta;
+  sc.ringTooFine = false;
+  sc.ringBumps = f.b;
+  sc.ringDepth = f.d;
+  sc.ringTan = f.tanBumps;
+  return true;
+}
 
 void Engine::drawStepFast(StepFrame& f) {
   if (!scratch_) scratch_ = std::make_unique<FastScratch>();
@@ -46,6 +133,7 @@ void Engine::drawStepFast(StepFrame& f) {
   const InkRules rules = inkRules(f.i, f.n, old246);
 
   // ---- per-step constants of the geometry ----
+  const PlaneToPixel toPixel(CurrentScale, W, H);
   const double cosA = cosZ(f.a), sinA = sinZ(f.a);
   const double cosPhi = cosZ(f.phi), sinPhi = sinZ(f.phi);
   const bool ellipsesTwo = settings.UseEllipsesTwo;
@@ -62,9 +150,12 @@ void Engine::drawStepFast(StepFrame& f) {
   }
 
   // One point, exactly as the reference computes it.
-  auto computePoint = [&](FastPoint& P, double theta, std::int32_t k, double ang, double ccx, double ccy) {
+  // Point k (from 1) at angle theta; ring holds the step's cached cos and sin
+  // of theta and of the bump angle when it is not null.
+  auto computePoint = [&](FastPoint& P, double theta, std::int32_t k, double ang, double ccx, double ccy,
+                          const RingEntry* ring) {
     bool ok = true;
-    const double c = cosZ(theta), sn = sinZ(theta);
+    const double c = ring ? ring->c : cosZ(theta), sn = ring ? ring->s : sinZ(theta);
     P.z = f.zFactor ? (c + 1) / 2 : 1;
     P.k = k;
     double cA = cosA, sA = sinA;
@@ -79,18 +170,9 @@ void Engine::drawStepFast(StepFrame& f) {
     }
     wx = wx + f.ox;
     wy = wy + f.oy;
-    double q;
-    if (f.d == 0) {
-      ok = false;
-      q = 0;
-    } else if (f.tanBumps) {
-      const double cosB = cosZ(-theta * f.b);
-      if (cosB == 0) ok = false;
-      q = sinZ(-theta * f.b) / cosB / f.d;
-    } else {
-      q = sinZ(theta * f.b) / f.d;
-    }
-    if (!std::isfinite(q)) ok = false;
+    bool qOk;
+    const double q = ring ? ring->q : bumpFactor(theta, f, qOk);
+    if (!(ring ? ring->qOk : qOk)) ok = false;
     double px = 0, py = 0;
     const double posX = f.posX, posY = f.posY;
     if (f.useCurves) {
@@ -196,8 +278,9 @@ void Engine::drawStepFast(StepFrame& f) {
     if (P.failed) return;
     // What inking needs per point.
     if (!old246) {
-      P.px = getPixelFromReal('x', fx);
-      P.py = getPixelFromReal('y', fy);
+      const double nx = toPixel.numeratorX(fx), ny = toPixel.numeratorY(fy);
+      if (!toPixel.index(nx, P.px)) pixelConversionFailure(nx, toPixel.twoS);
+      if (!toPixel.index(ny, P.py)) pixelConversionFailure(ny, toPixel.twoS);
     }
     if (newColor) {
       const auto base = alternativeColorBase(s, MultiplierValues, animation.AnimationPhase, f.i, f.n, k, f.N, fx, fy);
@@ -283,27 +366,42 @@ void Engine::drawStepFast(StepFrame& f) {
   const bool safe = colourBound * amountBound * (colorBound + 255) < 1e200 && colourBound < 1e200;
 
   // ---- the points, chunk by chunk ----
+  // The angles of a step's points, their cosines and sines, and those of
+  // the bump angle, are kept for the next step: with the same grain (and
+  // bumps) it walks exactly the same angles.
+  const bool ring = buildRing(f);
+  bool pairsBuilt = false;
+  const std::size_t ringSize = sc.ring.size();
   const bool serialGeometry = f.followRotate;
   double theta = 0;
+  std::size_t next = 0;  // ring index of the chunk's first point
   std::int32_t k = 1;
   const int threads = pool_->size();
-  while (theta <= kTwoPi) {
+  while (ring ? next < ringSize : theta <= kTwoPi) {
     // Angles and random numbers in order.
     sc.theta.clear();
     sc.random.clear();
     const std::uint32_t stateBefore = random_.state();
-    while (theta <= kTwoPi && static_cast<int>(sc.theta.size()) < std::max(1, tuning.chunk)) {
-      sc.theta.push_back(theta);
-      if (f.scatter) sc.random.push_back(random_.next(1000));
-      theta = theta + f.dtheta;
+    const std::size_t chunk = static_cast<std::size_t>(std::max(1, tuning.chunk));
+    if (ring) {
+      const std::size_t count = std::min(chunk, ringSize - next);
+      for (std::size_t j = 0; j < count; ++j) sc.theta.push_back(sc.ring[next + j].theta);
+    } else {
+      while (theta <= kTwoPi && sc.theta.size() < chunk) {
+        sc.theta.push_back(theta);
+        theta = theta + f.dtheta;
+      }
     }
+    if (f.scatter)
+      for (std::size_t j = 0; j < sc.theta.size(); ++j) sc.random.push_back(random_.next(1000));
     const int M = static_cast<int>(sc.theta.size());
     if (sc.points.size() < static_cast<std::size_t>(M)) sc.points.resize(static_cast<std::size_t>(M));
     auto pointJob = [&](int first, int last, double ccx, double ccy) {
       for (int j = first; j < last; ++j) {
         const double th = sc.theta[static_cast<std::size_t>(j)];
         const double ang = f.scatter ? f.a + sinZ(sc.random[static_cast<std::size_t>(j)] * th) : f.a;
-        computePoint(sc.points[static_cast<std::size_t>(j)], th, k + j, ang, ccx, ccy);
+        computePoint(sc.points[static_cast<std::size_t>(j)], th, k + j, ang, ccx, ccy,
+                     ring ? &sc.ring[next + static_cast<std::size_t>(j)] : nullptr);
       }
     };
     if (serialGeometry) {
@@ -381,6 +479,58 @@ void Engine::drawStepFast(StepFrame& f) {
         }
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
+        // The common case (plain weights, clamped Add or Subtract) has a
+        // kernel of its own; it computes exactly what inkPixel would.
+        const bool plainClamp = !source && !newColor && !rules.limits && !rules.interpolate && !rules.bestGuess &&
+                                rules.amount[0] == rules.amount[1] && rules.amount[1] == rules.amount[2];
+        double shifted[3];
+        for (int c = 0; c < 3; ++c) shifted[c] = rules.white ? rules.color[c] - 255 : rules.color[c];
+        const double amount = rules.amount[0];
+        const std::int32_t stepIndex = rules.step;
+        const v2d s01 = {shifted[0], shifted[1]}, s20 = {shifted[2], shifted[0]}, s12 = {shifted[1], shifted[2]};
+        // Points whose splodge lies wholly inside the canvas (and band) take the
+        // footprint as pairs of pixels with fixed distances in memory.
+        if (plainClamp && table && !pairsBuilt) {
+          sc.pairs.clear();
+          for (std::size_t o = 0; o + 1 < sc.offsets.size(); o += 2) {
+            const Offset& a = sc.offsets[o];
+            const Offset& b = sc.offsets[o + 1];
+            sc.pairs.push_back({static_cast<std::ptrdiff_t>(a.dy) * W + a.dx, static_cast<std::ptrdiff_t>(b.dy) * W + b.dx, a.wp, b.wp});
+          }
+          pairsBuilt = true;
+        }
+        const bool lastSingle = sc.offsets.size() % 2 == 1;
+        const v2d s2x = {shifted[2], shifted[2]};
+        auto inkSingle = [&](double* v, std::int32_t& first, double wp, double z) {
+          double x = wp;
+          if (dimmer) x = x * dimmerFactor;
+          x = x * z;
+          const double a = amount * x;
+          store2(v, clamp255(load2(v) + v2d{a, a} * s01 / 255.0));
+          v[2] = clamp255(v2d{v[2], v[2]} + v2d{a, a} * s2x / 255.0)[0];
+          first = std::min(stepIndex, first);
+        };
+        auto inkPair = [&](double* base, std::int32_t* firstBase, std::ptrdiff_t ia, std::ptrdiff_t ib, double xa, double xb,
+                           double z) {
+          if (dimmer) {
+            xa = xa * dimmerFactor;
+            xb = xb * dimmerFactor;
+          }
+          xa = xa * z;
+          xb = xb * z;
+          const double aa = amount * xa, ab = amount * xb;
+          double* A = base + ia * 3;
+          double* B = base + ib * 3;
+          const v2d v1 = clamp255(load2(A) + v2d{aa, aa} * s01 / 255.0);
+          const v2d v2 = clamp255(v2d{A[2], B[0]} + v2d{aa, ab} * s20 / 255.0);
+          const v2d v3 = clamp255(load2(B + 1) + v2d{ab, ab} * s12 / 255.0);
+          store2(A, v1);
+          A[2] = v2[0];
+          B[0] = v2[1];
+          store2(B + 1, v3);
+          firstBase[ia] = std::min(stepIndex, firstBase[ia]);
+          firstBase[ib] = std::min(stepIndex, firstBase[ib]);
+        };
         auto inkBand = [&](int band) {
           std::uint64_t updates = 0;
           const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
@@ -393,7 +543,24 @@ void Engine::drawStepFast(StepFrame& f) {
             const long long colLo = std::max<long long>(0, static_cast<long long>(P.px) - R);
             const long long colHi = std::min<long long>(W - 1, static_cast<long long>(P.px) + R);
             if (colLo > colHi) continue;
-            auto ink = [&](long long x, long long y, double w, double wp) {
+            if (pairsBuilt && P.px - R >= 0 && P.px + R < W && P.py - R >= y0 && P.py + R < y1) {
+              const std::size_t at = static_cast<std::size_t>(P.py) * static_cast<std::size_t>(W) + static_cast<std::size_t>(P.px);
+              double* base = colour + at * 3;
+              std::int32_t* firstBase = firstStep + at;
+              for (const OffsetPair& pr : sc.pairs) inkPair(base, firstBase, pr.a, pr.b, pr.wpA, pr.wpB, P.z);
+              if (lastSingle) {
+                const Offset& off = sc.offsets.back();
+                const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(off.dy) * W + off.dx;
+                inkSingle(base + i * 3, firstBase[i], off.wp, P.z);
+              }
+              updates += sc.offsets.size();
+              continue;
+            }
+            auto ink = [&](double* v, std::int32_t& first, double w, double wp) {
+              if (plainClamp) {
+                inkSingle(v, first, wp, P.z);
+                return;
+              }
               double col[3];
               if (source) {
                 const double ww = opaque ? 1 : w;
@@ -406,20 +573,50 @@ void Engine::drawStepFast(StepFrame& f) {
               if (dimmer)
                 for (double& v : col) v = v * dimmerFactor;
               for (double& v : col) v = v * P.z;
-              const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
-              inkPixel(colour + at * 3, firstStep[at], col, rules);
-              ++updates;
+              inkPixel(v, first, col, rules);
             };
             if (table) {
               for (long long y = rowLo; y <= rowHi; ++y) {
                 const long long dy = y - P.py;
                 const int from = sc.rowStart[static_cast<std::size_t>(dy + R)], to = sc.rowStart[static_cast<std::size_t>(dy + R + 1)];
-                for (int o = from; o < to; ++o) {
-                  const Offset& off = sc.offsets[static_cast<std::size_t>(o)];
-                  const long long x = static_cast<long long>(P.px) + off.dx;
-                  if (x < 0 || x >= W) continue;
-                  ink(x, y, off.w, off.wp);
+                if (from == to) continue;
+                // A row's offsets have consecutive dx: clip them to the canvas at once.
+                const long long dxFirst = sc.offsets[static_cast<std::size_t>(from)].dx;
+                const long long lo = std::max<long long>(from, from + (-static_cast<long long>(P.px) - dxFirst));
+                const long long hi = std::min<long long>(to, from + (W - static_cast<long long>(P.px) - dxFirst));
+                if (lo >= hi) continue;
+                double* rowColour = colour + static_cast<std::size_t>(y) * static_cast<std::size_t>(W) * 3;
+                std::int32_t* rowFirst = firstStep + static_cast<std::size_t>(y) * static_cast<std::size_t>(W);
+                long long o = lo;
+                if (plainClamp) {
+                  // Two neighbouring pixels at a time: their six channels in three
+                  // pairs, each pair one vector operation of the same arithmetic.
+                  for (; o + 1 < hi; o += 2) {
+                    const Offset& o0 = sc.offsets[static_cast<std::size_t>(o)];
+                    const Offset& o1 = sc.offsets[static_cast<std::size_t>(o + 1)];
+                    double x0 = o0.wp, x1 = o1.wp;
+                    if (dimmer) {
+                      x0 = x0 * dimmerFactor;
+                      x1 = x1 * dimmerFactor;
+                    }
+                    x0 = x0 * P.z;
+                    x1 = x1 * P.z;
+                    const double a0 = amount * x0, a1 = amount * x1;
+                    const std::size_t x = static_cast<std::size_t>(static_cast<long long>(P.px) + o0.dx);
+                    double* v = rowColour + x * 3;
+                    store2(v, clamp255(load2(v) + v2d{a0, a0} * s01 / 255.0));
+                    store2(v + 2, clamp255(load2(v + 2) + v2d{a0, a1} * s20 / 255.0));
+                    store2(v + 4, clamp255(load2(v + 4) + v2d{a1, a1} * s12 / 255.0));
+                    rowFirst[x] = std::min(stepIndex, rowFirst[x]);
+                    rowFirst[x + 1] = std::min(stepIndex, rowFirst[x + 1]);
+                  }
                 }
+                for (; o < hi; ++o) {
+                  const Offset& off = sc.offsets[static_cast<std::size_t>(o)];
+                  const std::size_t x = static_cast<std::size_t>(static_cast<long long>(P.px) + off.dx);
+                  ink(rowColour + x * 3, rowFirst[x], off.w, off.wp);
+                }
+                updates += static_cast<std::uint64_t>(hi - lo);
               }
             } else {
               for (long long y = rowLo; y <= rowHi; ++y)
@@ -429,7 +626,9 @@ void Engine::drawStepFast(StepFrame& f) {
                   if (e > limit) continue;
                   const double w = limit == 0 ? 0 : 1 - e / limit;
                   const double wp = (fuzzy != 0 && w != 0) ? std::pow(w, 1 / fuzzy) : 0;
-                  ink(x, y, w, wp);
+                  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
+                  ink(colour + at * 3, firstStep[at], w, wp);
+                  ++updates;
                 }
             }
           }
@@ -504,6 +703,7 @@ void Engine::drawStepFast(StepFrame& f) {
     if (M > 0) ZFactor = sc.points[static_cast<std::size_t>(std::min(good, M - 1))].z;
     if (good < M) return;
     k += M;
+    next += static_cast<std::size_t>(M);
   }
 }
 

@@ -2,6 +2,7 @@
 // step loop allocates nothing once it has warmed up. Internal to the engine.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,16 +24,35 @@ struct Offset {
   double wp;  // after the intensity power
 };
 
+// Two pixels of a splodge inked together: their distances in pixels from
+// the point's own pixel in memory, and their weights.
+struct OffsetPair {
+  std::ptrdiff_t a, b;
+  double wpA, wpB;
+};
+
 struct Offset246 {
   int i, j;
   double w;  // (1 - d / L)^2
 };
 
+// One point of the ring of angles that steps with the same grain share.
+struct RingEntry {
+  double theta, c, s;  // the angle, its cosine and sine
+  double q;             // the bump factor
+  bool qOk;             // working q out did not fail
+};
+
 struct Engine::FastScratch {
+  std::vector<RingEntry> ring;
+  double ringStep = 0, ringBumps = 0, ringDepth = 0;  // what the ring was made for
+  bool ringTan = false;
+  bool ringTooFine = false;  // the grain of ringStep has more points than are kept
   std::vector<double> theta;
   std::vector<std::uint32_t> random;
   std::vector<FastPoint> points;
   std::vector<Offset> offsets;
+  std::vector<OffsetPair> pairs;
   std::vector<int> rowStart;  // offsets of row dy start at rowStart[dy + R]
   std::vector<Offset246> offsets246;
   std::vector<long long> bandEdges;

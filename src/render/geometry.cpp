@@ -22,31 +22,23 @@ double Engine::rotatePointByIota(char axis, double px, double py, double cx, dou
 }
 
 int Engine::getPixelFromReal(char axis, double v) {
-  const double S = CurrentScale;
-  const double W = canvas_.W, H = canvas_.H;
-  double p;
-  if (axis == 'x')
-    p = (v + (W / H) * S) * (H / W) * W;
+  const PlaneToPixel map(CurrentScale, canvas_.W, canvas_.H);
+  const double p = axis == 'x' ? map.numeratorX(v) : map.numeratorY(v);
+  int index;
+  if (!map.index(p, index)) pixelConversionFailure(p, map.twoS);
+  return index;
+}
+
+// Division by zero (a scale of 0), an invalid operation or an overflow: the
+// point is left out and the drawing says so once.
+void Engine::pixelConversionFailure(double p, double twoS) {
+  if (pixelConversionFailed_.exchange(true)) return;
+  if (twoS == 0 && !std::isnan(p))
+    pixelConversionError_ = p == 0 ? "Invalid floating point operation" : "Floating point division by zero";
+  else if (std::isnan(p / twoS))
+    pixelConversionError_ = "Invalid floating point operation";
   else
-    p = (v + S) * H;
-  if (p < 0) return -1000000;
-  const double q = p / (2 * S);
-  if (!(q < 9223372036854775808.0)) {
-    // Division by zero (a scale of 0), an invalid operation or an overflow:
-    // the point is left out and the drawing says so once.
-    if (!pixelConversionFailed_.exchange(true)) {
-      if (2 * S == 0 && !std::isnan(p))
-        pixelConversionError_ = p == 0 ? "Invalid floating point operation" : "Floating point division by zero";
-      else if (std::isnan(q))
-        pixelConversionError_ = "Invalid floating point operation";
-      else
-        pixelConversionError_ = "Floating point overflow";
-    }
-    return -1000000;
-  }
-  // Beyond the 32-bit range any off-canvas value will do.
-  if (q >= 2147483647.0) return std::numeric_limits<int>::max();
-  return static_cast<int>(q);
+    pixelConversionError_ = "Floating point overflow";
 }
 
 double Engine::getDistanceOfPoint(double x, double y) { return std::sqrt(x * x + y * y); }

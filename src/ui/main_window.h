@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "render/engine.h"
+#include "ui/engine_include.h"
 #include "ui/qt_host.h"
 #include "ui/value_field.h"
 

@@ -78,10 +78,12 @@ std::optional<std::int32_t> FieldOps::hundredthsOf(QLineEdit* field, double numb
       h <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
     return static_cast<std::int32_t>(h);
   // Kept in hundredths as a 32-bit integer: the setting cannot hold it.
-  host_.message("\"" + field->text().toStdString() + "\" is too large for this field: it takes numbers from " +
-                    formatFloat(std::numeric_limits<std::int32_t>::min() / 100.0) + " to " +
-                    formatFloat(std::numeric_limits<std::int32_t>::max() / 100.0) + ". The value was not changed.",
-                MessageKind::Error);
+  const QString text = QString("\"%1\" is too large for this field: it takes numbers from %2 to %3. The value was not "
+                               "changed.")
+                           .arg(field->text(),
+                                QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::min() / 100.0)),
+                                QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::max() / 100.0)));
+  host_.message(text.toStdString(), MessageKind::Error);
   return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -10,15 +11,18 @@
 namespace zorva {
 
 TformZorvaValuesPlane::TformZorvaValuesPlane(TForm1& main)
-    : OptionWindow(main, Window::ValuesPlane, "Values - Plane", 250, kUnfoldedHeight) {
+    : OptionWindow(main, Window::ValuesPlane, "Values - Plane", 450, kUnfoldedHeight) {
   Settings& s = settings();
   auto real = [&](const char* name, double* setting) {
     ValueField* f = makeField(name, ValueKind::Real, setting);
     f->setDraggable(false);
-    f->setFixedWidth(80);
+    f->setFixedWidth(74);
     return f;
   };
-  // A group with Start and End rows and, for points, X and Y columns.
+  // The two point groups side by side, the angle below them.
+  auto* points = new QHBoxLayout;
+  bodyLayout()->addLayout(points);
+  // A group with Start and End rows and X and Y columns.
   auto pointGroup = [&](const char* title, ValueField* startX, ValueField* startY, ValueField* endX,
                         ValueField* endY) {
     auto* box = new QGroupBox(title, body());
@@ -31,8 +35,7 @@ TformZorvaValuesPlane::TformZorvaValuesPlane(TForm1& main)
     grid->addWidget(new QLabel("End", box), 2, 0);
     grid->addWidget(endX, 2, 1);
     grid->addWidget(endY, 2, 2);
-    grid->setColumnStretch(3, 1);
-    bodyLayout()->addWidget(box);
+    points->addWidget(box);
   };
 
   editPlaneStartTranslationX = real("editPlaneStartTranslationX", &s.PlaneStartTranslationX);

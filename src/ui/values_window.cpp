@@ -15,7 +15,7 @@ constexpr int kFieldWidth = 62;
 }  // namespace
 
 TformZorvaValues::TformZorvaValues(TForm1& main)
-    : OptionWindow(main, Window::Values, "Values", 390, kUnfoldedHeight) {
+    : OptionWindow(main, Window::Values, "Values", 440, kUnfoldedHeight) {
   Settings& s = settings();
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);
