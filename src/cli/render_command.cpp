@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -317,8 +318,14 @@ int runRenderCommand(int argc, char** argv) {
   engine.UseTransparency = options.transparent;
 
   engine.ClearPicture();
+  const auto started = std::chrono::steady_clock::now();
   engine.DrawOrStop();
   host.endProgressLine();
+  // For benchmark scripts: how much work the drawing was.
+  if (std::getenv("ZORVA_STATS"))
+    std::cerr << "zorva-render: drew " << engine.stats.points << " points, " << engine.stats.pixelUpdates
+              << " pixel updates in " << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()
+              << " s\n";
   auto png = engine.buttonSaveImageClick(options.stem ? *options.stem : "");
   if (!png) return kExitFile;
   std::cout << *png << std::endl;

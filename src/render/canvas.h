@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zorva {
@@ -12,13 +13,59 @@ namespace zorva {
 inline constexpr std::int32_t kNeverPainted = 1000000;
 inline constexpr std::int32_t kNoPoint = -999;
 
+// Zero-filled memory for large buffers: fresh pages from the system (no
+// clearing pass), in huge pages where the system allows, so first touches
+// cost few page faults.
+void* allocateZeroed(std::size_t bytes);
+void freeZeroed(void* p, std::size_t bytes);
+
+// A zero-filled array of plain numbers.
+template <typename T>
+class ZeroedArray {
+ public:
+  ZeroedArray() = default;
+  explicit ZeroedArray(std::size_t n) : size_(n) {
+    if (n == 0) return;
+    data_ = static_cast<T*>(allocateZeroed(n * sizeof(T)));
+  }
+  ZeroedArray(ZeroedArray&& o) noexcept : data_(std::exchange(o.data_, nullptr)), size_(std::exchange(o.size_, 0)) {}
+  ZeroedArray& operator=(ZeroedArray&& o) noexcept {
+    std::swap(data_, o.data_);
+    std::swap(size_, o.size_);
+    return *this;
+  }
+  ZeroedArray(const ZeroedArray&) = delete;
+  ZeroedArray& operator=(const ZeroedArray&) = delete;
+  ~ZeroedArray() { freeZeroed(data_, size_ * sizeof(T)); }
+
+  std::size_t size() const { return size_; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  T& operator[](std::size_t i) { return data_[i]; }
+  const T& operator[](std::size_t i) const { return data_[i]; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
+  std::vector<T> vector() const { return std::vector<T>(begin(), end()); }
+
+ private:
+  T* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 struct Canvas {
   int W = 0;
   int H = 0;
-  std::vector<double> color;         // ColorArray
-  std::vector<double> base;          // BaseColorArray
-  std::vector<std::int32_t> firstStep;  // FirstStepArray
-  std::vector<std::int32_t> pointMap;   // PointMap
+  ZeroedArray<double> color;            // ColorArray
+  ZeroedArray<double> base;             // BaseColorArray
+  ZeroedArray<std::int32_t> firstStep;  // FirstStepArray
+  // PointMap: made (all "no point") when canvas editing first needs it.
+  std::vector<std::int32_t> pointMap;
+  std::int32_t* PointMap() {
+    if (pointMap.empty()) pointMap.assign(static_cast<std::size_t>(W) * static_cast<std::size_t>(H), kNoPoint);
+    return pointMap.data();
+  }
 
   std::size_t pixel(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x); }
   double& ColorArray(int c, int x, int y) { return color[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }
@@ -26,7 +73,7 @@ struct Canvas {
   std::int32_t& FirstStepArray(int x, int y) { return firstStep[pixel(x, y)]; }
 
   // New size; cells that exist in both sizes keep their values, new cells
-  // start at 0 (PointMap is filled with "no point").
+  // start at 0 (PointMap becomes all "no point").
   void resize(int width, int height);
 };
 

@@ -37,30 +37,36 @@ void Engine::MakePictureBlack() {
                           static_cast<double>(s.BgMaxBlue)};
     const bool fromImage = background_.present() && s.UseBackgroundImage;
     const int W = canvas_.W, H = canvas_.H;
-    for (int x = 0; x < W; ++x) {
-      for (int y = 0; y < H; ++y) {
-        const std::size_t at = canvas_.pixel(x, y);
-        canvas_.firstStep[at] = kNeverPainted;
-        double colour[3] = {bg[0], bg[1], bg[2]};
-        if (CurveShown) {
-          const int row = snapshot_.height - 1 - y;
-          if (snapshot_.height != 0 && x < snapshot_.width && row >= 0) {
-            const std::uint8_t* p = snapshot_.row(row) + static_cast<std::size_t>(x) * 3;
-            colour[0] = p[2];
-            colour[1] = p[1];
-            colour[2] = p[0];
+    // Every pixel on its own, so rows may be reset in parallel.
+    const int bands = std::max(1, std::min(H, pool_->size() * kBandsPerThread));
+    pool_->run(bands, [&](int band) {
+      const int y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
+      const int y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
+      for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < W; ++x) {
+          const std::size_t at = canvas_.pixel(x, y);
+          canvas_.firstStep[at] = kNeverPainted;
+          double colour[3] = {bg[0], bg[1], bg[2]};
+          if (CurveShown) {
+            const int row = snapshot_.height - 1 - y;
+            if (snapshot_.height != 0 && x < snapshot_.width && row >= 0) {
+              const std::uint8_t* p = snapshot_.row(row) + static_cast<std::size_t>(x) * 3;
+              colour[0] = p[2];
+              colour[1] = p[1];
+              colour[2] = p[0];
+            }
+          } else if (fromImage) {
+            if (auto src = backgroundPixelFor(x, y)) {
+              const std::uint8_t* p = background_.pixel(src->second, src->first);
+              colour[0] = p[0];
+              colour[1] = p[1];
+              colour[2] = p[2];
+            }
           }
-        } else if (fromImage) {
-          if (auto src = backgroundPixelFor(x, y)) {
-            const std::uint8_t* p = background_.pixel(src->second, src->first);
-            colour[0] = p[0];
-            colour[1] = p[1];
-            colour[2] = p[2];
-          }
+          for (std::size_t c = 0; c < 3; ++c) canvas_.color[at * 3 + c] = canvas_.base[at * 3 + c] = colour[c];
         }
-        for (int c = 0; c < 3; ++c) canvas_.color[at * 3 + static_cast<std::size_t>(c)] = canvas_.base[at * 3 + static_cast<std::size_t>(c)] = colour[c];
       }
-    }
+    });
   }
   drawArrayOnImage();
 }

@@ -85,7 +85,7 @@ bool Engine::SetImageDimensions() {
   }
   try {
     canvas_.resize(width, height);
-    std::fill(canvas_.pointMap.begin(), canvas_.pointMap.end(), kNoPoint);
+    canvas_.pointMap.clear();  // every pixel "no point" again
   } catch (const std::bad_alloc&) {
     host_->message("There is not enough memory for a picture of " + std::to_string(width) + " x " +
                        std::to_string(height) + " pixels.", MessageKind::Error);

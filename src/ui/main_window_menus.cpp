@@ -11,25 +11,12 @@ namespace zorva {
 
 namespace {
 
-// Keys typed without a modifier (letters, Esc, ` and =) belong to the main
-// window alone, so typing into an option window's field never runs them, and
-// Alt+F4 closes whichever window has it; the others work from every window of
-// the program.
-Qt::ShortcutContext contextFor(const QKeySequence& key) {
-  const QKeyCombination combination = key[0];
-  const int k = combination.key();
-  const bool functionKey = k >= Qt::Key_F1 && k <= Qt::Key_F35;
-  if (combination.keyboardModifiers() == Qt::NoModifier && !functionKey) return Qt::WindowShortcut;
-  if (combination == (Qt::ALT | Qt::Key_F4)) return Qt::WindowShortcut;
-  return Qt::ApplicationShortcut;
-}
-
 QAction* addCommand(QMenu* menu, const char* caption, const QKeySequence& key = {}) {
   QAction* action = menu->addAction(QString::fromUtf8(caption));
-  if (!key.isEmpty()) {
-    action->setShortcut(key);
-    action->setShortcutContext(contextFor(key));
-  }
+  // The window context also covers the option windows (Qt keeps a parent's
+  // shortcuts alive while its tool window is active); those keep the keys
+  // typed without a modifier to themselves (OptionWindow::event).
+  if (!key.isEmpty()) action->setShortcut(key);
   return action;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/option_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -72,6 +73,22 @@ void OptionWindow::FormClose() { settings().window(id_).Visible = false; }
 void OptionWindow::closeEvent(QCloseEvent* event) {
   FormClose();
   event->accept();
+}
+
+bool OptionWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    const bool functionKey = key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35;
+    const bool typed = (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) && !functionKey;
+    // Alt+F4 closes this window, not the program.
+    const bool closeKey = modifiers == Qt::AltModifier && key->key() == Qt::Key_F4;
+    if (typed || closeKey) {
+      event->accept();
+      return true;
+    }
+  }
+  return QWidget::event(event);
 }
 
 }  // namespace zorva

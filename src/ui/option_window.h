@@ -53,6 +53,9 @@ class OptionWindow : public QWidget {
   // The window is only hidden; by default its visibility key becomes false.
   virtual void FormClose();
   void closeEvent(QCloseEvent* event) override;
+  // Keys typed without a modifier stay in the window: the main menu's single
+  // keys (D, C, Esc, ...) would otherwise fire from here too.
+  bool event(QEvent* event) override;
 
   // The controls live on a body of the unfolded size, so folding only clips
   // them; the body's layout starts with the row of the ":)" button.

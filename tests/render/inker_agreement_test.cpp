@@ -162,7 +162,7 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.random().seed(c.seed);
   engine.ClearPicture();
   engine.DrawOrStop();
-  return {engine.canvas().color, engine.canvas().firstStep, engine.random().state(), engine.ZFactor, engine.stats};
+  return {engine.canvas().color.vector(), engine.canvas().firstStep.vector(), engine.random().state(), engine.ZFactor, engine.stats};
 }
 
 TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {

@@ -217,7 +217,7 @@ TEST_F(Background, CanvasAsBackgroundAndResize) {
   engine.settings.StartGrain = engine.settings.EndGrain = 40;
   engine.ClearPicture();
   engine.DrawOrStop();
-  const std::vector<double> drawn = engine.canvas().color;
+  const std::vector<double> drawn = engine.canvas().color.vector();
   engine.useCanvasAsBackground();
   EXPECT_EQ(host.statuses.back(), "Set canvas as working background.");
   engine.settings.UseBackgroundImage = true;

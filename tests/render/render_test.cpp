@@ -217,12 +217,12 @@ TEST_F(Drawing, TanThingDrawsLikeSineWobble) {
   s.StartIota = 30;
   engine.ClearPicture();
   engine.DrawOrStop();
-  const std::vector<double> sine = engine.canvas().color;
+  const std::vector<double> sine = engine.canvas().color.vector();
   s.FunctionNumber = 1;
   engine.random().seed(1);
   engine.ClearPicture();
   engine.DrawOrStop();
-  EXPECT_EQ(engine.canvas().color, sine);
+  EXPECT_EQ(engine.canvas().color.vector(), sine);
   // And a depth of 0 draws nothing at all.
   s.StartDepth = s.EndDepth = 0;
   engine.ClearPicture();

@@ -23,6 +23,7 @@ class ValueFieldTest : public UiTest {
 
 // ---- typing -------------------------------------------------------------------------
 
+TEST(ProbeSize, A) { printf("vf sizeof TForm1=%zu Engine=%zu\n", sizeof(TForm1), sizeof(Engine)); }
 TEST_F(ValueFieldTest, IntegerFieldsClampAndRewriteAtOnce) {
   typeInto(values_->editPercentToComplete, "150");
   EXPECT_EQ(values_->editPercentToComplete->text(), "100");
