@@ -83,7 +83,6 @@ void Engine::startUp() {
   StopRequested = false;
   SetImageDimensions();
   MakePictureBlack();
-  started_ = true;
   host_->status("Hello");
 }
 
@@ -97,15 +96,20 @@ void Engine::reportOnce(int what, const std::string& text) {
 // ---- multiplier slots ---------------------------------------------------------
 
 void Engine::SetUpBezier(int target) {
-  if (target != 999) {
+  if (target != 999 && target != 666) {
     host_->message("There is a problem with the bezier being set up. (" + std::to_string(target) + ")",
                    MessageKind::Error);
     return;
   }
   const int slot = UseStoredSlot ? StoredSlot : selectedSlot;
+  const bool aroundCentre = slot == kStartCurve || slot == kEndCurve;
+  if (target == 666) {
+    buildBezier(ScratchBezier, ScratchCurve, aroundCentre);
+    return;
+  }
   if (slot < 0 || slot >= kMultiplierCount) return;
   auto& s = slots[static_cast<std::size_t>(slot)];
-  buildBezier(s.bezier, s.curve, slot == kStartCurve || slot == kEndCurve);
+  buildBezier(s.bezier, s.curve, aroundCentre);
 }
 
 void Engine::resetAllCurves() {

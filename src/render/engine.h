@@ -181,10 +181,14 @@ class Engine {
   // ---- multiplier slots ----------------------------------------------------
   std::array<MultiplierSlot, kMultiplierCount> slots;
   int selectedSlot = -1;  // the Points window's chooser; -1 when none
+  qCurve ScratchCurve;    // working curve of the curve editing
+  qBezier ScratchBezier;
   bool UseStoredSlot = false;
   int StoredSlot = 0;
   // Rebuilds a working Bezier: 999 = the current slot (StoredSlot while
-  // UseStoredSlot, else the selected slot).
+  // UseStoredSlot, else the selected slot), 666 = ScratchBezier from
+  // ScratchCurve. Both are built around the curve's centre when the current
+  // slot is the start or the end curve.
   void SetUpBezier(int target);
   // Every slot copied to its undo curve and emptied; the picture refreshed.
   void resetAllCurves();
@@ -313,7 +317,6 @@ class Engine {
   Bitmap24 snapshot_;
   SourceImage source_;
   BackgroundImage background_;
-  bool started_ = false;
   std::uint32_t reported_ = 0;  // failures already reported in this drawing
   bool inkFailed_ = false;  // the last inked point hit an arithmetic failure
   std::atomic<bool> pixelConversionFailed_{false};

@@ -457,3 +457,66 @@ TEST(TransparencyMask, Examples) {
 
 }  // namespace
 }  // namespace zorva
+
+namespace zorva {
+namespace {
+
+// Multiplier factors: the curve's y plus 1 (or atan2 of it), 1 when a slot
+// has no usable curve.
+TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
+  auto line = [&](int slot, double y0, double y1, int points) {
+    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    s.curve.Empty();
+    for (int i = 0; i < points; ++i) s.curve.AddPoint(-1 + 2.0 * i / (points - 1), y0 + (y1 - y0) * i / (points - 1));
+    engine.StoredSlot = slot;
+    engine.UseStoredSlot = true;
+    engine.SetUpBezier(999);
+    engine.UseStoredSlot = false;
+  };
+  line(3, 0, 0, 5);   // on the x axis: 1
+  line(4, 1, 1, 5);   // y = 1: 2
+  line(5, 1, 1, 3);   // too few points for a Bezier: 1
+  line(6, 0.5, 0.5, 7);
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 16;
+  engine.settings.Steps = 4;
+  engine.settings.StartGrain = engine.settings.EndGrain = 1;
+  std::vector<std::array<double, 4>> seen;
+  engine.onStep = [&](int) { seen.push_back({engine.MultiplierValues[3], engine.MultiplierValues[4], engine.MultiplierValues[5], engine.MultiplierValues[7]}); };
+  engine.DrawOrStop();
+  ASSERT_EQ(seen.size(), 4u);
+  for (const auto& m : seen) {
+    EXPECT_NEAR(m[0], 1.0, 1e-15);
+    EXPECT_NEAR(m[1], 2.0, 1e-15);
+    EXPECT_EQ(m[2], 1.0);
+    EXPECT_EQ(m[3], 1.0);  // an empty slot
+  }
+  // With "Use arctan2?": atan2(y, x), or 1 where x is 0.
+  engine.UseArctan2 = true;
+  seen.clear();
+  engine.DrawOrStop();
+  EXPECT_NEAR(seen[0][1], std::atan2(1.0, -1.0), 1e-12);  // t = 0: the point (-1, 1)
+  EXPECT_EQ(seen[2][1], 1.0);                            // t = 0.5: the point (0, 1)
+  EXPECT_EQ(seen[0][2], 1.0);
+}
+
+TEST_F(Drawing, BezierSetUpAroundTheCentreForStartAndEndCurves) {
+  for (int slot : {1, 3}) {
+    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    for (int i = 0; i < 5; ++i) s.curve.AddPoint(10 + i, 20);
+    engine.StoredSlot = slot;
+    engine.UseStoredSlot = true;
+    engine.SetUpBezier(999);
+  }
+  EXPECT_EQ(engine.slots[1].bezier.GetXAt(0), -2);  // the centre (12, 20) taken off
+  EXPECT_EQ(engine.slots[1].bezier.GetYAt(1), 0);
+  EXPECT_EQ(engine.slots[3].bezier.GetXAt(0), 10);
+  engine.ScratchCurve = engine.slots[3].curve;
+  engine.StoredSlot = 2;
+  engine.SetUpBezier(666);
+  EXPECT_EQ(engine.ScratchBezier.GetXAt(1), 2);
+  engine.SetUpBezier(5);
+  EXPECT_EQ(host.messages.back(), "There is a problem with the bezier being set up. (5)");
+}
+
+}  // namespace
+}  // namespace zorva
