@@ -114,19 +114,23 @@ bool Engine::prepareStep(StepFrame& f) {
   }
   // 2.
   f.g = std::max(f.g, 1.0);
+  // Outside an animation its per-frame values are all 0 (the main path runs
+  // from 0 to 100 percent); only AnimationPhaseSine keeps its last value.
+  const AnimationFrame still;
+  const AnimationFrame& anim = IsAnimating ? animation : still;
   // 3. Step and rock fractions.
   const double plain = static_cast<double>(f.i) / f.n;
-  f.t = plain - animation.AnimationOffsetFraction;
+  f.t = plain - anim.AnimationOffsetFraction;
   if (f.t < 0) f.t = f.t + 1;
   f.tr = s.RockOffsetInAnimation ? plain : f.t;
   // 4. Path point.
   const auto& path = slots[kPathCurve];
   f.hasPath = path.curve.GetLength() >= 1;
   if (f.hasPath) {
-    const double p0 = animation.mainPathStart, p1 = animation.mainPathEnd;
+    const double p0 = anim.mainPathStart, p1 = anim.mainPathEnd;
     double tp = p0 / 100 + (p1 / 100 - p0 / 100) * f.t;
-    if (animation.useOffset) {
-      tp = tp - animation.AnimationOffsetFraction;
+    if (anim.useOffset) {
+      tp = tp - anim.AnimationOffsetFraction;
       if (tp < 0) tp = tp + 1;
     }
     f.pathX = path.bezier.GetXAt(tp);
@@ -151,10 +155,10 @@ bool Engine::prepareStep(StepFrame& f) {
     f.posY = f.y0 + (f.y1 - f.y0) * f.t;
   }
   // 6. Rocker.
-  const double A = s.StartRockerAmount * m[kRocksStart] + animation.startRockAngle;
-  const double B = s.EndRockerAmount * m[kRocksEnd] + animation.endRockAngle;
+  const double A = s.StartRockerAmount * m[kRocksStart] + anim.startRockAngle;
+  const double B = s.EndRockerAmount * m[kRocksEnd] + anim.endRockAngle;
   const double rho = (A + (B - A) * f.tr) * kPi / 180;
-  f.a = f.a + sinZ((s.NumberOfRocks * m[kRocks] + animation.rockAmount) * f.tr * kTwoPi) * rho;
+  f.a = f.a + sinZ((s.NumberOfRocks * m[kRocks] + anim.rockAmount) * f.tr * kTwoPi) * rho;
   // 7. Position overrides.
   if (s.ZorvaPointsFollow) {
     f.posX = ConvertXtoXCoord(getXMouse());
