@@ -221,7 +221,7 @@ void printSummary(const Engine& engine, int keysRead) {
   std::cout << "keys read: " << keysRead << "\n";
   int held = 0;
   for (int i = 0; i < kMultiplierCount; ++i) {
-    const auto& slot = engine.slots[static_cast<std::size_t>(i)];
+    const auto& slot = engine.multiplierSlots[static_cast<std::size_t>(i)];
     if (slot.curve.GetLength() == 0) continue;
     std::cout << "curve " << i << " " << slot.name << ": " << slot.curve.GetLength() << " points\n";
     ++held;

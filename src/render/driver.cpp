@@ -51,7 +51,7 @@ void Engine::ClearPicture() {
 
 void Engine::computeMultiplierValues(double t) {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    const auto& slot = slots[static_cast<std::size_t>(i)];
+    const auto& slot = multiplierSlots[static_cast<std::size_t>(i)];
     double value = 1.0;
     if (slot.curve.GetLength() >= 1) {
       if (!UseArctan2) {

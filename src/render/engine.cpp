@@ -36,7 +36,7 @@ std::string quotedName(int slot) {
 
 Engine::Engine(Host* host) : host_(host ? host : &nullHost_), random_(Random::clockSeed()) {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    slots[static_cast<std::size_t>(i)].name = quotedName(i);
+    multiplierSlots[static_cast<std::size_t>(i)].name = quotedName(i);
     MultiplierValues[static_cast<std::size_t>(i)] = 1.0;
   }
   errno = 0;
@@ -108,13 +108,13 @@ void Engine::SetUpBezier(int target) {
     return;
   }
   if (slot < 0 || slot >= kMultiplierCount) return;
-  auto& s = slots[static_cast<std::size_t>(slot)];
+  auto& s = multiplierSlots[static_cast<std::size_t>(slot)];
   buildBezier(s.bezier, s.curve, aroundCentre);
 }
 
 void Engine::resetAllCurves() {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    auto& s = slots[static_cast<std::size_t>(i)];
+    auto& s = multiplierSlots[static_cast<std::size_t>(i)];
     qCurve::CopyCurve(s.curve, s.undo);
     s.curve.Empty();
     host_->curveSlotChanged(i);
@@ -125,7 +125,7 @@ void Engine::resetAllCurves() {
 
 std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
   if (slot < 0 || slot >= kMultiplierCount) return std::nullopt;
-  auto message = slots[static_cast<std::size_t>(slot)].curve.Load(file);
+  auto message = multiplierSlots[static_cast<std::size_t>(slot)].curve.Load(file);
   if (message) host_->message(*message, MessageKind::Error);
   const bool stored = UseStoredSlot;
   const int storedSlot = StoredSlot;

@@ -179,7 +179,7 @@ class Engine {
   std::function<void(int step, int k, double x, double y)> onPoint;
 
   // ---- multiplier slots ----------------------------------------------------
-  std::array<MultiplierSlot, kMultiplierCount> slots;
+  std::array<MultiplierSlot, kMultiplierCount> multiplierSlots;
   int selectedSlot = -1;  // the Points window's chooser; -1 when none
   qCurve ScratchCurve;    // working curve of the curve editing
   qBezier ScratchBezier;

@@ -141,8 +141,8 @@ void Engine::drawStepFast(StepFrame& f) {
   const double cosBeta0 = cosZ(beta0), sinBeta0 = sinZ(beta0);
   const double testD = static_cast<double>(wrapAdd(f.lissaDelta, 1)) + f.phaseSine;
   const std::int32_t plovE = wrapAdd(f.lissaDelta, 1);
-  const qBezier& startCurve = slots[kStartCurve].bezier;
-  const qBezier& endCurve = slots[kEndCurve].bezier;
+  const qBezier& startCurve = multiplierSlots[kStartCurve].bezier;
+  const qBezier& endCurve = multiplierSlots[kEndCurve].bezier;
   double cx = f.cx, cy = f.cy;
   if (f.pathRotate) {
     cx = f.pathX;

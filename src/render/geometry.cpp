@@ -124,7 +124,7 @@ bool Engine::prepareStep(StepFrame& f) {
   if (f.t < 0) f.t = f.t + 1;
   f.tr = s.RockOffsetInAnimation ? plain : f.t;
   // 4. Path point.
-  const auto& path = slots[kPathCurve];
+  const auto& path = multiplierSlots[kPathCurve];
   f.hasPath = path.curve.GetLength() >= 1;
   if (f.hasPath) {
     const double p0 = anim.mainPathStart, p1 = anim.mainPathEnd;
@@ -199,8 +199,8 @@ bool Engine::prepareStep(StepFrame& f) {
   f.phi = step.rotationAngle + step.animatedOffsets[8];
   f.phaseSine = animation.AnimationPhaseSine;
   f.lissaDelta = s.LissaDelta;
-  f.hasEndCurve = slots[kEndCurve].curve.GetLength() >= 1;
-  f.useCurves = s.ZorvaPointsUseStartAndEndBezier && slots[kStartCurve].curve.GetLength() >= 1 &&
+  f.hasEndCurve = multiplierSlots[kEndCurve].curve.GetLength() >= 1;
+  f.useCurves = s.ZorvaPointsUseStartAndEndBezier && multiplierSlots[kStartCurve].curve.GetLength() >= 1 &&
                 (f.hasEndCurve || s.ZorvaPointsUseStartAsEnd);
   f.startAsEnd = s.ZorvaPointsUseStartAsEnd;
   f.scatter = s.UseIotaExtra;
@@ -276,11 +276,11 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
       const double u = k / f.G;
       double sx, sy;
       if (f.startAsEnd) {
-        sx = slots[kStartCurve].bezier.GetXAt(u);
-        sy = slots[kStartCurve].bezier.GetYAt(u);
+        sx = multiplierSlots[kStartCurve].bezier.GetXAt(u);
+        sy = multiplierSlots[kStartCurve].bezier.GetYAt(u);
       } else {
-        const double Sx = slots[kStartCurve].bezier.GetXAt(u), Sy = slots[kStartCurve].bezier.GetYAt(u);
-        const double Ex = slots[kEndCurve].bezier.GetXAt(u), Ey = slots[kEndCurve].bezier.GetYAt(u);
+        const double Sx = multiplierSlots[kStartCurve].bezier.GetXAt(u), Sy = multiplierSlots[kStartCurve].bezier.GetYAt(u);
+        const double Ex = multiplierSlots[kEndCurve].bezier.GetXAt(u), Ey = multiplierSlots[kEndCurve].bezier.GetYAt(u);
         sx = Sx + (Ex - Sx) * f.i / f.n;
         sy = Sy + (Ey - Sy) * f.i / f.n;
       }

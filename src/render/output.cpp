@@ -62,7 +62,7 @@ std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemO
     return std::nullopt;
   };
   if (auto error = BitmapFileToPNG(stem)) return fail(*error);
-  for (const auto& slot : slots)
+  for (const auto& slot : multiplierSlots)
     if (auto error = slot.curve.Spam(stem + "_" + slot.name + ".curve")) return fail(*error);
   if (sourceInUse() && settings.SaveSourceImageFile)
     if (auto error = SaveSourceImageAsPNG(stem + "_source")) return fail(*error);

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <cmath>
 
 namespace zorva {
@@ -52,7 +51,7 @@ QLabel* linkLabel(const QString& target, const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TformZorvaAbout::TformZorvaAbout(QWidget* parent) : QWidget(parent, Qt::Dialog) {
+TformZorvaAbout::TformZorvaAbout(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About Zorva");
   setObjectName("formZorvaAbout");
 

@@ -1,13 +1,14 @@
 // "About Zorva": what the program is and how to reach its makers.
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 class QLabel;
 
 namespace zorva {
 
-class TformZorvaAbout : public QWidget {
+// A modeless dialog: it opens centred over the main window and Esc closes it.
+class TformZorvaAbout : public QDialog {
   Q_OBJECT
 
  public:

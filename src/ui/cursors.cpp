@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QPixmap>
-
 #include <map>
 
 // Resources compiled into a static library must be pulled in by name.

@@ -24,8 +24,10 @@ class TformZorvaImageDimensions : public OptionWindow {
   std::int32_t pendingWidth() const { return pendingWidth_; }
   std::int32_t pendingHeight() const { return pendingHeight_; }
 
-  ValueField *editImageDimensionsWidth, *editImageDimensionsHeight;
-  QPushButton *buttonApply, *buttonReset;
+  ValueField* editImageDimensionsWidth;
+  ValueField* editImageDimensionsHeight;
+  QPushButton* buttonApply;
+  QPushButton* buttonReset;
 
  private:
   std::int32_t pendingWidth_ = 0, pendingHeight_ = 0;

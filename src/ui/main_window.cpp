@@ -10,7 +10,6 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
-
 #include <cmath>
 
 #include "ui/about_window.h"
@@ -26,12 +25,15 @@ namespace zorva {
 namespace {
 // The order in which the windows show new values after a settings load.
 constexpr std::array<Window, 11> kInitOrder = {
-    Window::Opacity, Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
-    Window::SourceImage, Window::Path,   Window::Animation, Window::ValuesPlane, Window::Atc};
+    Window::Opacity,     Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
+    Window::SourceImage, Window::Path,       Window::Animation, Window::ValuesPlane, Window::Atc};
 }  // namespace
 
 TForm1::TForm1(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), host_(*this), engine_(&host_), fields_(engine_.settings, host_),
+    : QMainWindow(parent),
+      host_(*this),
+      engine_(&host_),
+      fields_(engine_.settings, host_),
       quitOnExit_(options.quitOnExit) {
   setWindowTitle("Zorva259");
   registerZorvaCursors();
@@ -63,6 +65,8 @@ TForm1::~TForm1() {
     delete window;
     window = nullptr;
   }
+  // The picture control shows the engine's bitmap: it goes before the engine.
+  delete takeCentralWidget();
 }
 
 void TForm1::createWidgets() {

@@ -7,12 +7,11 @@
 
 #include <QMainWindow>
 #include <QString>
-
 #include <array>
 #include <memory>
 #include <optional>
 
-#include "ui/engine_include.h"
+#include "render/engine.h"
 #include "ui/qt_host.h"
 #include "ui/value_field.h"
 
@@ -31,10 +30,10 @@ class TformZorvaAbout;
 
 // Where the program finds its files; main() works them out (program_files.h).
 struct StartOptions {
-  QString programPath;    // the running program: its folder and base name
-  QString settingsFile;   // the program's own settings file
-  QString defaultFolder;  // folders of the record default to this one
-  int threads = 0;        // drawing workers, 0 for one per core
+  QString programPath;      // the running program: its folder and base name
+  QString settingsFile;     // the program's own settings file
+  QString defaultFolder;    // folders of the record default to this one
+  int threads = 0;          // drawing workers, 0 for one per core
   bool quitOnExit = false;  // closing the window ends the application
 };
 
@@ -69,14 +68,14 @@ class TForm1 : public QMainWindow {
   // ---- commands ----------------------------------------------------------------
   struct Commands {
     QAction *openIniFile, *openCurve, *savePicture, *saveCurve, *changeSaveLocation, *exit;
-    QAction *undoCurveEdit, *cutCurve, *copyCurve, *pasteCurve, *pasteFromClipboard, *textCurveEditor,
-        *resetAllCurves, *showCurve;
-    QAction *draw, *stop, *clear, *drawEachStep, *saveEachStep, *clearEachStep, *preview, *useTransparency,
-        *setOpacity, *toggleZoom, *setCanvasAsBackground;
-    QAction *function, *values, *color, *points, *path, *sourceImage, *animation, *backgroundImage,
-        *imageDimensions, *branching, *valuesPlane, *hideOptionWindows, *setRotationPoints, *setPathPoints,
-        *drawMultiplierBezier, *drawWithStartAndEndBeziers, *useStartBezierAsEndBezier, *moveRotationCenter,
-        *useWobble, *useMouseToChangeValues, *snapValuesBack, *belowNormalPriority;
+    QAction *undoCurveEdit, *cutCurve, *copyCurve, *pasteCurve, *pasteFromClipboard, *textCurveEditor, *resetAllCurves,
+        *showCurve;
+    QAction *draw, *stop, *clear, *drawEachStep, *saveEachStep, *clearEachStep, *preview, *useTransparency, *setOpacity,
+        *toggleZoom, *setCanvasAsBackground;
+    QAction *function, *values, *color, *points, *path, *sourceImage, *animation, *backgroundImage, *imageDimensions,
+        *branching, *valuesPlane, *hideOptionWindows, *setRotationPoints, *setPathPoints, *drawMultiplierBezier,
+        *drawWithStartAndEndBeziers, *useStartBezierAsEndBezier, *moveRotationCenter, *useWobble,
+        *useMouseToChangeValues, *snapValuesBack, *belowNormalPriority;
     QAction* aboutZorva;
   };
   const Commands& commands() const { return commands_; }

@@ -114,8 +114,7 @@ void TForm1::createMenus() {
   for (QAction* a : {c.setRotationPoints, c.setPathPoints, c.drawMultiplierBezier}) mouseMode->addAction(a);
   c.setRotationPoints->setChecked(true);
   for (QAction* a : {c.setRotationPoints, c.setPathPoints, c.drawMultiplierBezier, hiddenSeparator1,
-                     c.drawWithStartAndEndBeziers, c.useStartBezierAsEndBezier, hiddenSeparator2,
-                     c.moveRotationCenter})
+                     c.drawWithStartAndEndBeziers, c.useStartBezierAsEndBezier, hiddenSeparator2, c.moveRotationCenter})
     a->setVisible(false);
   notYet({c.setRotationPoints, c.setPathPoints, c.drawMultiplierBezier});
   c.snapValuesBack->setEnabled(false);
@@ -134,8 +133,10 @@ void TForm1::createMenus() {
   connect(c.draw, &QAction::triggered, this, &TForm1::drawOrStopClick);
   connect(c.stop, &QAction::triggered, this, &TForm1::drawOrStopClick);
   connect(c.clear, &QAction::triggered, this, [this] { engine_.ClearPicture(); });
-  connect(c.drawEachStep, &QAction::triggered, this, [this] { commands_.drawEachStep->setChecked(engine_.toggleDrawEachStep()); });
-  connect(c.saveEachStep, &QAction::triggered, this, [this] { commands_.saveEachStep->setChecked(engine_.toggleSaveEachStep()); });
+  connect(c.drawEachStep, &QAction::triggered, this,
+          [this] { commands_.drawEachStep->setChecked(engine_.toggleDrawEachStep()); });
+  connect(c.saveEachStep, &QAction::triggered, this,
+          [this] { commands_.saveEachStep->setChecked(engine_.toggleSaveEachStep()); });
   connect(c.clearEachStep, &QAction::triggered, this,
           [this] { commands_.clearEachStep->setChecked(engine_.toggleClearEachStep()); });
   connect(c.preview, &QAction::triggered, this, [this] { commands_.preview->setChecked(engine_.togglePreview()); });

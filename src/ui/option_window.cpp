@@ -1,11 +1,10 @@
 #include "ui/option_window.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "ui/main_window.h"

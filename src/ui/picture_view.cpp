@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -36,8 +35,8 @@ PictureView::PictureView(const Bitmap24& picture, QWidget* parent) : QWidget(par
 QRect PictureView::pictureRect() const {
   if (picture_.empty() || width() <= 0 || height() <= 0) return rect();
   // Proportional: the whole picture in the control, centred.
-  const double scale = std::min(static_cast<double>(width()) / picture_.width,
-                                static_cast<double>(height()) / picture_.height);
+  const double scale =
+      std::min(static_cast<double>(width()) / picture_.width, static_cast<double>(height()) / picture_.height);
   const int w = std::max(1, static_cast<int>(std::lround(picture_.width * scale)));
   const int h = std::max(1, static_cast<int>(std::lround(picture_.height * scale)));
   return QRect((width() - w) / 2, (height() - h) / 2, w, h);
@@ -62,9 +61,7 @@ void PictureView::paintEvent(QPaintEvent*) {
   painter.drawImage(target, image);
 }
 
-PictureBox::PictureBox(PictureView* view, QWidget* parent) : QWidget(parent), view_(view) {
-  view_->setParent(this);
-}
+PictureBox::PictureBox(PictureView* view, QWidget* parent) : QWidget(parent), view_(view) { view_->setParent(this); }
 
 void PictureBox::placeView() {
   view_->move(centredOffset(width(), view_->width()), centredOffset(height(), view_->height()));

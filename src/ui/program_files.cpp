@@ -17,6 +17,7 @@ ProgramFiles findProgramFiles(const QString& programPath) {
   const QString chosen = qEnvironmentVariable("ZORVA_SETTINGS_FILE");
   if (!chosen.isEmpty()) {
     files.settingsFile = QFileInfo(chosen).absoluteFilePath();
+    QDir().mkpath(QFileInfo(files.settingsFile).absolutePath());
   } else if (folderWritable && (!existing.exists() || existing.isWritable())) {
     files.settingsFile = besideProgram;
   } else {

@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
-
 #include <algorithm>
 
 #include "ui/main_window.h"
@@ -30,9 +29,15 @@ MessageAnswer QtHost::message(const std::string& text, MessageKind kind) {
   const QString title = QStringLiteral("Zorva");
   const QString body = QString::fromStdString(text);
   switch (kind) {
-    case MessageKind::Information: QMessageBox::information(parent, title, body); return MessageAnswer::Ok;
-    case MessageKind::Warning: QMessageBox::warning(parent, title, body); return MessageAnswer::Ok;
-    case MessageKind::Error: QMessageBox::critical(parent, title, body); return MessageAnswer::Ok;
+    case MessageKind::Information:
+      QMessageBox::information(parent, title, body);
+      return MessageAnswer::Ok;
+    case MessageKind::Warning:
+      QMessageBox::warning(parent, title, body);
+      return MessageAnswer::Ok;
+    case MessageKind::Error:
+      QMessageBox::critical(parent, title, body);
+      return MessageAnswer::Ok;
     case MessageKind::WarningOkCancel:
       return QMessageBox::warning(parent, title, body, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
                      QMessageBox::Ok

@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPalette>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -78,11 +77,12 @@ std::optional<std::int32_t> FieldOps::hundredthsOf(QLineEdit* field, double numb
       h <= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
     return static_cast<std::int32_t>(h);
   // Kept in hundredths as a 32-bit integer: the setting cannot hold it.
-  const QString text = QString("\"%1\" is too large for this field: it takes numbers from %2 to %3. The value was not "
-                               "changed.")
-                           .arg(field->text(),
-                                QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::min() / 100.0)),
-                                QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::max() / 100.0)));
+  const QString text =
+      QString(
+          "\"%1\" is too large for this field: it takes numbers from %2 to %3. The value was not "
+          "changed.")
+          .arg(field->text(), QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::min() / 100.0)),
+               QString::fromStdString(formatFloat(std::numeric_limits<std::int32_t>::max() / 100.0)));
   host_.message(text.toStdString(), MessageKind::Error);
   return std::nullopt;
 }
@@ -187,8 +187,7 @@ void FieldOps::brexilDoubleMouseUp(QLineEdit* field, std::int32_t& setting) {
   editFieldDoubleChange(field, setting);
 }
 
-void FieldOps::brexilPositiveDoubleMouseMove(QLineEdit* field, std::int32_t& setting, Qt::MouseButtons buttons,
-                                             int y) {
+void FieldOps::brexilPositiveDoubleMouseMove(QLineEdit* field, std::int32_t& setting, Qt::MouseButtons buttons, int y) {
   const int dir = dragDirection(buttons, y);
   if (dir == 0) return;
   editFieldPositiveDoubleSet(field, clampToInt(std::int64_t{setting} + 2 * dir, 0, INT32_MAX));
@@ -247,8 +246,8 @@ QValidator::State MaxCharsValidator::validate(QString& input, int&) const {
 
 ValueField::ValueField(FieldOps& ops, ValueKind kind, Binding setting, QWidget* parent)
     : QLineEdit(parent), ops_(ops), kind_(kind), setting_(setting) {
-  const bool integerSetting = kind == ValueKind::Integer || kind == ValueKind::Hundredths ||
-                              kind == ValueKind::PositiveHundredths;
+  const bool integerSetting =
+      kind == ValueKind::Integer || kind == ValueKind::Hundredths || kind == ValueKind::PositiveHundredths;
   Q_ASSERT(integerSetting == std::holds_alternative<std::int32_t*>(setting));
   (void)integerSetting;
   connect(this, &QLineEdit::textChanged, this, &ValueField::textChangedHandler);
@@ -264,21 +263,41 @@ void ValueField::setProgramText(const QString& text) {
 
 void ValueField::showValue() {
   switch (kind_) {
-    case ValueKind::Integer: ops_.editFieldSet(this, intSetting()); break;
-    case ValueKind::Hundredths: ops_.editFieldDoubleSet(this, intSetting()); break;
-    case ValueKind::PositiveHundredths: ops_.editFieldPositiveDoubleSet(this, intSetting()); break;
-    case ValueKind::Real: ops_.editFieldRealDoubleSet(this, realSetting()); break;
-    case ValueKind::PositiveReal: ops_.editFieldPositiveDoubleSet2(this, realSetting()); break;
+    case ValueKind::Integer:
+      ops_.editFieldSet(this, intSetting());
+      break;
+    case ValueKind::Hundredths:
+      ops_.editFieldDoubleSet(this, intSetting());
+      break;
+    case ValueKind::PositiveHundredths:
+      ops_.editFieldPositiveDoubleSet(this, intSetting());
+      break;
+    case ValueKind::Real:
+      ops_.editFieldRealDoubleSet(this, realSetting());
+      break;
+    case ValueKind::PositiveReal:
+      ops_.editFieldPositiveDoubleSet2(this, realSetting());
+      break;
   }
 }
 
 void ValueField::textChangedHandler() {
   switch (kind_) {
-    case ValueKind::Integer: ops_.editFieldChange(this, intSetting(), limits_.lo, limits_.hi); break;
-    case ValueKind::Hundredths: ops_.editFieldDoubleChange(this, intSetting()); break;
-    case ValueKind::PositiveHundredths: ops_.editFieldPositiveDoubleChange(this, intSetting()); break;
-    case ValueKind::Real: ops_.editFieldRealDoubleChange(this, realSetting()); break;
-    case ValueKind::PositiveReal: ops_.editFieldPositiveDoubleChange2(this, realSetting()); break;
+    case ValueKind::Integer:
+      ops_.editFieldChange(this, intSetting(), limits_.lo, limits_.hi);
+      break;
+    case ValueKind::Hundredths:
+      ops_.editFieldDoubleChange(this, intSetting());
+      break;
+    case ValueKind::PositiveHundredths:
+      ops_.editFieldPositiveDoubleChange(this, intSetting());
+      break;
+    case ValueKind::Real:
+      ops_.editFieldRealDoubleChange(this, realSetting());
+      break;
+    case ValueKind::PositiveReal:
+      ops_.editFieldPositiveDoubleChange2(this, realSetting());
+      break;
   }
   previousLength_ = static_cast<int>(text().size());
 }
@@ -300,9 +319,15 @@ void ValueField::mousePressEvent(QMouseEvent* event) {
       break;
     }
     case ValueKind::Hundredths:
-    case ValueKind::PositiveHundredths: ops_.brexilMouseDown(this, intSetting(), 0, 0); break;
-    case ValueKind::Real: ops_.brexilRealDoubleMouseDown(this, realSetting()); break;
-    case ValueKind::PositiveReal: ops_.brexilPositiveDoubleMouseDown2(this, realSetting()); break;
+    case ValueKind::PositiveHundredths:
+      ops_.brexilMouseDown(this, intSetting(), 0, 0);
+      break;
+    case ValueKind::Real:
+      ops_.brexilRealDoubleMouseDown(this, realSetting());
+      break;
+    case ValueKind::PositiveReal:
+      ops_.brexilPositiveDoubleMouseDown2(this, realSetting());
+      break;
   }
 }
 
@@ -314,11 +339,21 @@ void ValueField::mouseMoveEvent(QMouseEvent* event) {
   const int y = static_cast<int>(std::floor(event->position().y()));
   const Qt::MouseButtons buttons = event->buttons();
   switch (kind_) {
-    case ValueKind::Integer: ops_.brexilMouseMove(this, intSetting(), buttons, y); break;
-    case ValueKind::Hundredths: ops_.brexilDoubleMouseMove(this, intSetting(), buttons, y); break;
-    case ValueKind::PositiveHundredths: ops_.brexilPositiveDoubleMouseMove(this, intSetting(), buttons, y); break;
-    case ValueKind::Real: ops_.brexilRealDoubleMouseMove(this, realSetting(), buttons, y); break;
-    case ValueKind::PositiveReal: ops_.brexilPositiveDoubleMouseMove2(this, realSetting(), buttons, y); break;
+    case ValueKind::Integer:
+      ops_.brexilMouseMove(this, intSetting(), buttons, y);
+      break;
+    case ValueKind::Hundredths:
+      ops_.brexilDoubleMouseMove(this, intSetting(), buttons, y);
+      break;
+    case ValueKind::PositiveHundredths:
+      ops_.brexilPositiveDoubleMouseMove(this, intSetting(), buttons, y);
+      break;
+    case ValueKind::Real:
+      ops_.brexilRealDoubleMouseMove(this, realSetting(), buttons, y);
+      break;
+    case ValueKind::PositiveReal:
+      ops_.brexilPositiveDoubleMouseMove2(this, realSetting(), buttons, y);
+      break;
   }
 }
 
@@ -328,11 +363,21 @@ void ValueField::mouseReleaseEvent(QMouseEvent* event) {
   if (!draggable_ || !pressed_) return;
   pressed_ = false;
   switch (kind_) {
-    case ValueKind::Integer: ops_.brexilMouseUp(this, intSetting()); break;
-    case ValueKind::Hundredths: ops_.brexilDoubleMouseUp(this, intSetting()); break;
-    case ValueKind::PositiveHundredths: ops_.brexilPositiveDoubleMouseUp(this, intSetting()); break;
-    case ValueKind::Real: ops_.brexilRealDoubleMouseUp(this, realSetting()); break;
-    case ValueKind::PositiveReal: ops_.brexilPositiveDoubleMouseUp2(this, realSetting()); break;
+    case ValueKind::Integer:
+      ops_.brexilMouseUp(this, intSetting());
+      break;
+    case ValueKind::Hundredths:
+      ops_.brexilDoubleMouseUp(this, intSetting());
+      break;
+    case ValueKind::PositiveHundredths:
+      ops_.brexilPositiveDoubleMouseUp(this, intSetting());
+      break;
+    case ValueKind::Real:
+      ops_.brexilRealDoubleMouseUp(this, realSetting());
+      break;
+    case ValueKind::PositiveReal:
+      ops_.brexilPositiveDoubleMouseUp2(this, realSetting());
+      break;
   }
 }
 

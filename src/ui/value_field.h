@@ -5,7 +5,6 @@
 
 #include <QLineEdit>
 #include <QValidator>
-
 #include <cstdint>
 #include <optional>
 #include <variant>

@@ -23,8 +23,7 @@ TformZorvaValuesPlane::TformZorvaValuesPlane(TForm1& main)
   auto* points = new QHBoxLayout;
   bodyLayout()->addLayout(points);
   // A group with Start and End rows and X and Y columns.
-  auto pointGroup = [&](const char* title, ValueField* startX, ValueField* startY, ValueField* endX,
-                        ValueField* endY) {
+  auto pointGroup = [&](const char* title, ValueField* startX, ValueField* startY, ValueField* endX, ValueField* endY) {
     auto* box = new QGroupBox(title, body());
     auto* grid = new QGridLayout(box);
     grid->addWidget(new QLabel("X", box), 0, 1, Qt::AlignHCenter);

@@ -15,10 +15,16 @@ class TformZorvaValuesPlane : public OptionWindow {
   explicit TformZorvaValuesPlane(TForm1& main);
   void Init() override;
 
-  ValueField *editPlaneStartTranslationX, *editPlaneStartTranslationY, *editPlaneEndTranslationX,
-      *editPlaneEndTranslationY;
-  ValueField *editPlaneStartRotationX, *editPlaneStartRotationY, *editPlaneEndRotationX, *editPlaneEndRotationY;
-  ValueField *editPlaneStartRotationAngle, *editPlaneEndRotationAngle;
+  ValueField* editPlaneStartTranslationX;
+  ValueField* editPlaneStartTranslationY;
+  ValueField* editPlaneEndTranslationX;
+  ValueField* editPlaneEndTranslationY;
+  ValueField* editPlaneStartRotationX;
+  ValueField* editPlaneStartRotationY;
+  ValueField* editPlaneEndRotationX;
+  ValueField* editPlaneEndRotationY;
+  ValueField* editPlaneStartRotationAngle;
+  ValueField* editPlaneEndRotationAngle;
 
  protected:
   // Closing leaves ValuesPlaneVisible as it was.

@@ -14,8 +14,7 @@ constexpr int kFieldChars = 5;
 constexpr int kFieldWidth = 62;
 }  // namespace
 
-TformZorvaValues::TformZorvaValues(TForm1& main)
-    : OptionWindow(main, Window::Values, "Values", 440, kUnfoldedHeight) {
+TformZorvaValues::TformZorvaValues(TForm1& main) : OptionWindow(main, Window::Values, "Values", 440, kUnfoldedHeight) {
   Settings& s = settings();
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);

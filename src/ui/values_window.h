@@ -17,9 +17,21 @@ class TformZorvaValues : public OptionWindow {
   explicit TformZorvaValues(TForm1& main);
   void Init() override;
 
-  ValueField *editStartScale, *editEndScale, *editStartRadius, *editEndRadius;
-  ValueField *editStartIota, *editEndIota, *editStartDepth, *editEndDepth, *editStartBumps, *editEndBumps;
-  ValueField *editGrainStart, *editGrainEnd, *editGrainMultiplier, *editSteps, *editPercentToComplete;
+  ValueField* editStartScale;
+  ValueField* editEndScale;
+  ValueField* editStartRadius;
+  ValueField* editEndRadius;
+  ValueField* editStartIota;
+  ValueField* editEndIota;
+  ValueField* editStartDepth;
+  ValueField* editEndDepth;
+  ValueField* editStartBumps;
+  ValueField* editEndBumps;
+  ValueField* editGrainStart;
+  ValueField* editGrainEnd;
+  ValueField* editGrainMultiplier;
+  ValueField* editSteps;
+  ValueField* editPercentToComplete;
   QCheckBox* cbTanBumps;
 };
 

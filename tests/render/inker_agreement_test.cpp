@@ -151,7 +151,7 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   if (tinyTuning) engine.tuning = {37, 1, 1};
   engine.UseArctan2 = c.arctan2;
   for (int slot = 0; slot < kMultiplierCount; ++slot) {
-    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
     for (auto [x, y] : c.curves[static_cast<std::size_t>(slot)]) s.curve.AddPoint(x, y);
     buildBezier(s.bezier, s.curve, slot == kStartCurve || slot == kEndCurve);
   }

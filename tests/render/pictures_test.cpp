@@ -308,11 +308,11 @@ TEST_F(Pictures, SavedSetsAndTheirNames) {
   // With curves (two points or more) and the source image copy.
   std::filesystem::remove_all(out);
   std::filesystem::create_directory(out);
-  engine.slots[0].curve.AddPoint(0, 0);
-  engine.slots[0].curve.AddPoint(1, 1);
-  engine.slots[29].curve.AddPoint(0, 0);
-  engine.slots[29].curve.AddPoint(1, 1);
-  engine.slots[5].curve.AddPoint(3, 3);  // one point: no file
+  engine.multiplierSlots[0].curve.AddPoint(0, 0);
+  engine.multiplierSlots[0].curve.AddPoint(1, 1);
+  engine.multiplierSlots[29].curve.AddPoint(0, 0);
+  engine.multiplierSlots[29].curve.AddPoint(1, 1);
+  engine.multiplierSlots[5].curve.AddPoint(3, 3);  // one point: no file
   ASSERT_TRUE(engine.LoadSourceImage(makeImage(dir, "s.png", 5, 3, [](int x, int y) {
     return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9};
   })));

@@ -465,7 +465,7 @@ namespace {
 // has no usable curve.
 TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
   auto line = [&](int slot, double y0, double y1, int points) {
-    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
     s.curve.Empty();
     for (int i = 0; i < points; ++i) s.curve.AddPoint(-1 + 2.0 * i / (points - 1), y0 + (y1 - y0) * i / (points - 1));
     engine.StoredSlot = slot;
@@ -501,16 +501,16 @@ TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
 
 TEST_F(Drawing, BezierSetUpAroundTheCentreForStartAndEndCurves) {
   for (int slot : {1, 3}) {
-    auto& s = engine.slots[static_cast<std::size_t>(slot)];
+    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
     for (int i = 0; i < 5; ++i) s.curve.AddPoint(10 + i, 20);
     engine.StoredSlot = slot;
     engine.UseStoredSlot = true;
     engine.SetUpBezier(999);
   }
-  EXPECT_EQ(engine.slots[1].bezier.GetXAt(0), -2);  // the centre (12, 20) taken off
-  EXPECT_EQ(engine.slots[1].bezier.GetYAt(1), 0);
-  EXPECT_EQ(engine.slots[3].bezier.GetXAt(0), 10);
-  engine.ScratchCurve = engine.slots[3].curve;
+  EXPECT_EQ(engine.multiplierSlots[1].bezier.GetXAt(0), -2);  // the centre (12, 20) taken off
+  EXPECT_EQ(engine.multiplierSlots[1].bezier.GetYAt(1), 0);
+  EXPECT_EQ(engine.multiplierSlots[3].bezier.GetXAt(0), 10);
+  engine.ScratchCurve = engine.multiplierSlots[3].curve;
   engine.StoredSlot = 2;
   engine.SetUpBezier(666);
   EXPECT_EQ(engine.ScratchBezier.GetXAt(1), 2);

@@ -366,16 +366,16 @@ TEST_F(EngineFiles, OpenIniFileLoadsStyleValuesAndCurves) {
   writeFile(dir.file("my pic.ini"), "[start]\nstyle=circles\n[circles]\nStartBumps=6\n");
   writeFile(dir.file("my_pic_Values_-_Radius.curve"), "0\r\n0\r\n1\r\n1\r\n2\r\n0\r\n3\r\n1\r\n4\r\n0\r\n");
   writeFile(dir.file("my_pic_Main_-_Start_curve.curve"), "1\r\nbad\r\n");
-  engine.slots[5].curve.AddPoint(1, 1);  // reset by the load
+  engine.multiplierSlots[5].curve.AddPoint(1, 1);  // reset by the load
   engine.openIniFile(dir.file("my pic.ini"));
   EXPECT_EQ(engine.CurrentStyle, "circles");
   EXPECT_EQ(engine.settings.StartBumps, 6);
   EXPECT_EQ(engine.settings.LoadDir, dir.path().string() + "/");
-  EXPECT_EQ(engine.slots[3].curve.GetLength(), 5);
-  EXPECT_TRUE(engine.slots[3].bezier.Valid());
-  EXPECT_EQ(engine.slots[1].curve.GetLength(), 0);  // a bad file leaves the slot empty
-  EXPECT_EQ(engine.slots[5].curve.GetLength(), 0);
-  EXPECT_EQ(engine.slots[5].undo.GetLength(), 1);
+  EXPECT_EQ(engine.multiplierSlots[3].curve.GetLength(), 5);
+  EXPECT_TRUE(engine.multiplierSlots[3].bezier.Valid());
+  EXPECT_EQ(engine.multiplierSlots[1].curve.GetLength(), 0);  // a bad file leaves the slot empty
+  EXPECT_EQ(engine.multiplierSlots[5].curve.GetLength(), 0);
+  EXPECT_EQ(engine.multiplierSlots[5].undo.GetLength(), 1);
   ASSERT_FALSE(host.messages.empty());
   EXPECT_EQ(host.messages.back(), "There is a problem with the .curve file");
   EXPECT_EQ(host.statuses.back(), "Loaded " + dir.file("my pic.ini"));

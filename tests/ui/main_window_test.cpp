@@ -13,7 +13,6 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QUrl>
-
 #include <filesystem>
 
 #include "ui/about_window.h"
@@ -29,10 +28,7 @@ namespace {
 using MainWindowTest = UiTest;
 
 // The engine's slot member shares its name with a Qt macro.
-#pragma push_macro("slots")
-#undef slots
-const qCurve& slotCurve(Engine& engine, int slot) { return engine.slots[static_cast<std::size_t>(slot)].curve; }
-#pragma pop_macro("slots")
+const qCurve& slotCurve(Engine& engine, int slot) { return engine.multiplierSlots[static_cast<std::size_t>(slot)].curve; }
 
 bool isBackground(const Bitmap24& picture) {
   for (std::uint8_t b : picture.bgr)
@@ -62,7 +58,6 @@ TEST_F(MainWindowTest, StartsWithTheSettingsReadAndThePictureReady) {
   EXPECT_FALSE(form_->commands().stop->isEnabled());
 }
 
-TEST(ProbeSize, B) { printf("mw sizeof TForm1=%zu Engine=%zu\n", sizeof(TForm1), sizeof(Engine)); }
 TEST_F(MainWindowTest, CursorsAreRegisteredAtStartUp) {
   start();
   for (int number : {kCurveRotateCursor, kCurveExpandCursor}) {
@@ -605,8 +600,14 @@ TEST(ProgramFilesTest, SettingsFileBesideAWritableProgramOrInTheConfigFolder) {
   qputenv("ZORVA_SETTINGS_FILE", dir.filePath("chosen.ini").toUtf8());
   EXPECT_EQ(findProgramFiles(dir.filePath("zorva")).settingsFile, dir.filePath("chosen.ini"));
 
-  if (savedOverride.isNull()) qunsetenv("ZORVA_SETTINGS_FILE"); else qputenv("ZORVA_SETTINGS_FILE", savedOverride);
-  if (savedConfig.isNull()) qunsetenv("XDG_CONFIG_HOME"); else qputenv("XDG_CONFIG_HOME", savedConfig);
+  if (savedOverride.isNull())
+    qunsetenv("ZORVA_SETTINGS_FILE");
+  else
+    qputenv("ZORVA_SETTINGS_FILE", savedOverride);
+  if (savedConfig.isNull())
+    qunsetenv("XDG_CONFIG_HOME");
+  else
+    qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 }  // namespace

@@ -67,11 +67,11 @@ TEST_F(OptionWindowTest, ShowingFromTheMenuSetsTheKeyAndTheStatus) {
     const char* caption;
     const char* status;
   };
-  for (const Case& k : {Case{c.values, Window::Values, "Values", "Showing Values form"},
-                        Case{c.valuesPlane, Window::ValuesPlane, "Values - Plane", "Showing Values - Plane form"},
-                        Case{c.imageDimensions, Window::Dimensions, "Image dimensions",
-                             "Showing the image dimension form"},
-                        Case{c.setOpacity, Window::Opacity, "Opacity", "Showing the image opacity form"}}) {
+  for (const Case& k :
+       {Case{c.values, Window::Values, "Values", "Showing Values form"},
+        Case{c.valuesPlane, Window::ValuesPlane, "Values - Plane", "Showing Values - Plane form"},
+        Case{c.imageDimensions, Window::Dimensions, "Image dimensions", "Showing the image dimension form"},
+        Case{c.setOpacity, Window::Opacity, "Opacity", "Showing the image opacity form"}}) {
     SCOPED_TRACE(k.caption);
     OptionWindow* w = form_->optionWindow(k.window);
     EXPECT_FALSE(w->isVisible());
@@ -87,8 +87,7 @@ TEST_F(OptionWindowTest, ShowingFromTheMenuSetsTheKeyAndTheStatus) {
 TEST_F(OptionWindowTest, WindowsThatDoNotExistYetAreGreyedOut) {
   start();
   const auto& c = form_->commands();
-  for (QAction* a : {c.function, c.color, c.points, c.path, c.sourceImage, c.animation, c.backgroundImage,
-                     c.branching})
+  for (QAction* a : {c.function, c.color, c.points, c.path, c.sourceImage, c.animation, c.backgroundImage, c.branching})
     EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
   for (Window w : {Window::Function, Window::Colors, Window::Points, Window::Path, Window::SourceImage,
                    Window::Animation, Window::BackgroundImage, Window::Branches, Window::Atc})

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <fstream>
 #include <functional>
 #include <memory>

@@ -23,7 +23,6 @@ class ValueFieldTest : public UiTest {
 
 // ---- typing -------------------------------------------------------------------------
 
-TEST(ProbeSize, A) { printf("vf sizeof TForm1=%zu Engine=%zu\n", sizeof(TForm1), sizeof(Engine)); }
 TEST_F(ValueFieldTest, IntegerFieldsClampAndRewriteAtOnce) {
   typeInto(values_->editPercentToComplete, "150");
   EXPECT_EQ(values_->editPercentToComplete->text(), "100");
@@ -60,9 +59,13 @@ TEST_F(ValueFieldTest, TextThatIsNoNumberShowsTheMessageAndRestoresTheValue) {
   ASSERT_EQ(grain->text(), "30");
   QColor duringMessage;
   onMessage_ = [&] { duringMessage = grain->palette().color(QPalette::Base); };
-  typeInto(grain, "a");
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, "This field must be a non-negative number. e.g 0, 1, 0.5");
+  // Each letter is refused in turn and the grain comes back each time.
+  typeInto(grain, "abc");
+  ASSERT_EQ(messages_.size(), 3u);
+  for (const Message& m : messages_) {
+    EXPECT_EQ(m.text, "This field must be a non-negative number. e.g 0, 1, 0.5");
+    EXPECT_EQ(m.kind, MessageKind::Information);
+  }
   EXPECT_EQ(duringMessage, QColor(Qt::yellow));
   EXPECT_NE(grain->palette().color(QPalette::Base), QColor(Qt::yellow));
   EXPECT_EQ(grain->text(), "30");
