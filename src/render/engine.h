@@ -299,6 +299,7 @@ class Engine {
   void drawStepFast(StepFrame& f);
   bool buildRing(const StepFrame& f);
   InkRules inkRules(int stepIndex, int steps, bool old246) const;
+  bool inkWithFactors(int px, int py, std::array<double, 3> col, const InkRules& rules);
   std::array<double, 3> sourceTerm(int stepIndex, int steps, int k, int N) const;
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
 

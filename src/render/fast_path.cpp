@@ -20,6 +20,7 @@
 #include "render/ink_pixel.h"
 #include "render/inking_support.h"
 #include "render/math_util.h"
+#include "render/point_geometry.h"
 #include "render/step_frame.h"
 #include "render/thread_pool.h"
 
@@ -48,24 +49,6 @@ inline v2d clamp255(v2d x) {
   const v2d zero = {0.0, 0.0}, top = {255.0, 255.0};
   x = x < zero ? zero : x;
   return top < x ? top : x;
-}
-
-// The bump factor q of a point; ok is false when working it out fails.
-inline double bumpFactor(double theta, const StepFrame& f, bool& ok) {
-  ok = true;
-  double q;
-  if (f.d == 0) {
-    ok = false;
-    q = 0;
-  } else if (f.tanBumps) {
-    const double cosB = cosZ(-theta * f.b);
-    if (cosB == 0) ok = false;
-    q = sinZ(-theta * f.b) / cosB / f.d;
-  } else {
-    q = sinZ(theta * f.b) / f.d;
-  }
-  if (!std::isfinite(q)) ok = false;
-  return q;
 }
 
 }  // namespace
@@ -137,10 +120,8 @@ void Engine::drawStepFast(StepFrame& f) {
   const double cosA = cosZ(f.a), sinA = sinZ(f.a);
   const double cosPhi = cosZ(f.phi), sinPhi = sinZ(f.phi);
   const bool ellipsesTwo = settings.UseEllipsesTwo;
-  const double beta0 = (f.J / 37 + 1) * (f.a - f.J / 37);
+  const double beta0 = ellipsesBeta(f, f.a);
   const double cosBeta0 = cosZ(beta0), sinBeta0 = sinZ(beta0);
-  const double testD = static_cast<double>(wrapAdd(f.lissaDelta, 1)) + f.phaseSine;
-  const std::int32_t plovE = wrapAdd(f.lissaDelta, 1);
   const qBezier& startCurve = multiplierSlots[kStartCurve].bezier;
   const qBezier& endCurve = multiplierSlots[kEndCurve].bezier;
   double cx = f.cx, cy = f.cy;
@@ -149,129 +130,29 @@ void Engine::drawStepFast(StepFrame& f) {
     cy = f.pathY;
   }
 
-  // One point, exactly as the reference computes it.
-  // Point k (from 1) at angle theta; ring holds the step's cached cos and sin
-  // of theta and of the bump angle when it is not null.
+  // Point k (from 1) at angle theta, exactly as the reference works it out;
+  // ring holds the step's cached cos and sin of theta and the bump factor.
   auto computePoint = [&](FastPoint& P, double theta, std::int32_t k, double ang, double ccx, double ccy,
                           const RingEntry* ring) {
-    bool ok = true;
     const double c = ring ? ring->c : cosZ(theta), sn = ring ? ring->s : sinZ(theta);
     P.z = f.zFactor ? (c + 1) / 2 : 1;
     P.k = k;
-    double cA = cosA, sA = sinA;
+    double cA = cosA, sA = sinA, cb = cosBeta0, sb = sinBeta0;
     if (f.scatter) {
       cA = cosZ(ang);
       sA = sinZ(ang);
+      const double beta = ellipsesBeta(f, ang);
+      cb = cosZ(beta);
+      sb = sinZ(beta);
     }
-    double wx = ccx, wy = ccy;
-    if (f.wobble) {
-      wx = f.r * c / 2 + ccx;
-      wy = (f.use31 ? f.r * c / 2 : f.r * sn / 2) + ccy;
-    }
-    wx = wx + f.ox;
-    wy = wy + f.oy;
-    bool qOk;
-    const double q = ring ? ring->q : bumpFactor(theta, f, qOk);
-    if (!(ring ? ring->qOk : qOk)) ok = false;
-    double px = 0, py = 0;
-    const double posX = f.posX, posY = f.posY;
-    if (f.useCurves) {
-      const double u = k / f.G;
-      double sx, sy;
-      if (f.startAsEnd) {
-        sx = startCurve.GetXAt(u);
-        sy = startCurve.GetYAt(u);
-      } else {
-        const double Sx = startCurve.GetXAt(u), Sy = startCurve.GetYAt(u);
-        const double Ex = endCurve.GetXAt(u), Ey = endCurve.GetYAt(u);
-        sx = Sx + (Ex - Sx) * f.i / f.n;
-        sy = Sy + (Ey - Sy) * f.i / f.n;
-      }
-      if (f.fn == 5) {
-        px = f.r * f.rockerB * sx * (2 - q) / 2 + posX;
-        py = f.r * f.rockerA * sy * (2 - q) / 2 + posY;
-      } else {
-        px = f.r * sx * (2 - q) / 2 + posX;
-        py = f.r * sy * (2 - q) / 2 + posY;
-      }
-    } else {
-      switch (f.fn) {
-        case 3:
-          if (q == 0) {
-            px = posX;
-            py = posY + c;
-          } else {
-            px = posX + 1;
-            py = posY + c / q;
-          }
-          break;
-        case 4: {
-          const double c5 = c * c * c * c * c, s5 = sn * sn * sn * sn * sn;
-          px = (1 + q) * f.r * c5 + posX;
-          py = (1 - q) * f.r * s5 + posY;
-          break;
-        }
-        case 5:
-          if (!ellipsesTwo) {
-            px = f.r * f.rockerB * c * (2 - q) / 2 + posX;
-            py = f.r * f.rockerA * sn * (2 - q) / 2 + posY;
-          } else {
-            const double X = (1 + q) * (f.r * f.rockerB * c + posX);
-            const double Y = (1 - q) * (f.r * f.rockerA * sn + posY);
-            double cb = cosBeta0, sb = sinBeta0;
-            if (f.scatter) {
-              const double beta = (f.J / 37 + 1) * (ang - f.J / 37);
-              cb = cosZ(beta);
-              sb = sinZ(beta);
-            }
-            px = cb * (X - posX) - sb * (Y - posY) + posX;
-            py = sb * (px - posX) + cb * (Y - posY) + posY;
-          }
-          break;
-        case 6:
-          px = sinZ(f.w * theta + f.J) * f.r * 0.75 * (2 - q) / 2 + posX;
-          py = sinZ(f.h * theta) * f.r * 0.75 * (2 - q) / 2 + posY;
-          break;
-        case 7: {
-          if (testD == 0) {
-            ok = false;
-            break;
-          }
-          const double ct = cosZ(f.w * theta / testD), st = sinZ(theta * f.w / testD);
-          px = (f.r + q) * (c + ct) / 2 + posX;
-          py = (f.r + q) * (sn + st) / 2 + posY;
-          break;
-        }
-        case 8: {
-          if (plovE == 0) {
-            ok = false;
-            break;
-          }
-          const double cB = cosZ(theta * f.w) / plovE, sB = sinZ(theta * f.w) / plovE;
-          px = (cB + f.r + q) * c + posX;
-          py = (sB + f.r + q) * sn + posY;
-          const double shift = sinZ(theta * f.h);
-          wx = wx + shift;
-          wy = wy + shift;
-          break;
-        }
-        default:
-          px = f.r * c * (2 - q) / 2 + posX;
-          py = f.r * sn * (2 - q) / 2 + posY;
-          break;
-      }
-    }
-    double rx = cA * (px - wx) - sA * (py - wy) + wx;
-    double ry = sA * (px - wx) + cA * (py - wy) + wy;
-    if (f.fn == 3) {
-      rx = rx + f.tx;
-      ry = ry + f.ty;
-    } else {
-      rx = rx + f.tx + f.atx;
-      ry = ry + f.ty + f.aty;
-    }
-    const double fx = cosPhi * (rx - f.ux) - sinPhi * (ry - f.uy) + f.ux;
-    const double fy = sinPhi * (rx - f.ux) + cosPhi * (ry - f.uy) + f.uy;
+    bool ok = true;
+    const double q = ring ? ring->q : bumpFactor(theta, f, ok);
+    if (ring) ok = ring->qOk;
+    double px, py, wx, wy;
+    if (!shapePoint(f, ellipsesTwo, startCurve, endCurve, {theta, c, sn, q, k, ccx, ccy, cb, sb}, px, py, wx, wy))
+      ok = false;
+    double fx, fy;
+    finalPoint(f, px, py, wx, wy, cA, sA, cosPhi, sinPhi, fx, fy);
     P.x = fx;
     P.y = fy;
     P.failed = !ok || !std::isfinite(fx) || !std::isfinite(fy);

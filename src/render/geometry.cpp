@@ -4,6 +4,7 @@
 
 #include "render/engine.h"
 #include "render/math_util.h"
+#include "render/point_geometry.h"
 #include "render/step_frame.h"
 
 namespace zorva {
@@ -227,14 +228,14 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
     return;
   }
 
-  // The reference: every formula as written, one point at a time.
+  // The reference: one point at a time, each worked out in full and inked
+  // at once.
   double theta = 0;
   std::int32_t k = 1;
   const double a0 = f.a;
   double ang = f.a;
   double ccx = f.cx, ccy = f.cy;
   while (theta <= kTwoPi) {
-    bool ok = true;
     // 1-2.
     const double c = cosZ(theta), s = sinZ(theta);
     ZFactor = f.zFactor ? (c + 1) / 2 : 1;
@@ -248,125 +249,17 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
       ccx = f.pathX;
       ccy = f.pathY;
     }
-    // 5. Wobble centre.
-    double wx = ccx, wy = ccy;
-    if (f.wobble) {
-      wx = f.r * c / 2 + ccx;
-      wy = (f.use31 ? f.r * c / 2 : f.r * s / 2) + ccy;
-    }
-    wx = wx + f.ox;
-    wy = wy + f.oy;
-    // 6. Bump factor.
-    double q;
-    if (f.d == 0) {
+    // 5-7. Bump factor, wobble centre, shape point.
+    bool ok;
+    const double q = bumpFactor(theta, f, ok);
+    const double beta = ellipsesBeta(f, ang);
+    double px, py, wx, wy;
+    if (!shapePoint(f, settings.UseEllipsesTwo, multiplierSlots[kStartCurve].bezier, multiplierSlots[kEndCurve].bezier,
+                    {theta, c, s, q, k, ccx, ccy, cosZ(beta), sinZ(beta)}, px, py, wx, wy))
       ok = false;
-      q = 0;
-    } else if (f.tanBumps) {
-      const double cosB = cosZ(-theta * f.b);
-      if (cosB == 0) ok = false;
-      q = sinZ(-theta * f.b) / cosB / f.d;
-    } else {
-      q = sinZ(theta * f.b) / f.d;
-    }
-    if (!std::isfinite(q)) ok = false;
-    // 7. Shape point.
-    double px = 0, py = 0;
-    const double posX = f.posX, posY = f.posY;
-    if (f.useCurves) {
-      const double u = k / f.G;
-      double sx, sy;
-      if (f.startAsEnd) {
-        sx = multiplierSlots[kStartCurve].bezier.GetXAt(u);
-        sy = multiplierSlots[kStartCurve].bezier.GetYAt(u);
-      } else {
-        const double Sx = multiplierSlots[kStartCurve].bezier.GetXAt(u), Sy = multiplierSlots[kStartCurve].bezier.GetYAt(u);
-        const double Ex = multiplierSlots[kEndCurve].bezier.GetXAt(u), Ey = multiplierSlots[kEndCurve].bezier.GetYAt(u);
-        sx = Sx + (Ex - Sx) * f.i / f.n;
-        sy = Sy + (Ey - Sy) * f.i / f.n;
-      }
-      if (f.fn == 5) {
-        px = f.r * f.rockerB * sx * (2 - q) / 2 + posX;
-        py = f.r * f.rockerA * sy * (2 - q) / 2 + posY;
-      } else {
-        px = f.r * sx * (2 - q) / 2 + posX;
-        py = f.r * sy * (2 - q) / 2 + posY;
-      }
-    } else {
-      switch (f.fn) {
-        case 3:  // Line
-          if (q == 0) {
-            px = posX;
-            py = posY + c;
-          } else {
-            px = posX + 1;
-            py = posY + c / q;
-          }
-          break;
-        case 4: {  // Circles
-          const double c5 = c * c * c * c * c, s5 = s * s * s * s * s;
-          px = (1 + q) * f.r * c5 + posX;
-          py = (1 - q) * f.r * s5 + posY;
-          break;
-        }
-        case 5:  // Ellipses
-          if (!settings.UseEllipsesTwo) {
-            px = f.r * f.rockerB * c * (2 - q) / 2 + posX;
-            py = f.r * f.rockerA * s * (2 - q) / 2 + posY;
-          } else {
-            const double X = (1 + q) * (f.r * f.rockerB * c + posX);
-            const double Y = (1 - q) * (f.r * f.rockerA * s + posY);
-            const double beta = (f.J / 37 + 1) * (ang - f.J / 37);
-            px = rotatePointByIota('x', X, Y, posX, posY, beta);
-            py = rotatePointByIota('y', px, Y, posX, posY, beta);
-          }
-          break;
-        case 6:  // Lissajous
-          px = sinZ(f.w * theta + f.J) * f.r * 0.75 * (2 - q) / 2 + posX;
-          py = sinZ(f.h * theta) * f.r * 0.75 * (2 - q) / 2 + posY;
-          break;
-        case 7: {  // Test
-          const double D = static_cast<double>(wrapAdd(f.lissaDelta, 1)) + f.phaseSine;
-          if (D == 0) {
-            ok = false;
-            break;
-          }
-          const double cA = cosZ(f.w * theta / D), sA = sinZ(theta * f.w / D);
-          px = (f.r + q) * (c + cA) / 2 + posX;
-          py = (f.r + q) * (s + sA) / 2 + posY;
-          break;
-        }
-        case 8: {  // plovk2716
-          const std::int32_t E = wrapAdd(f.lissaDelta, 1);
-          if (E == 0) {
-            ok = false;
-            break;
-          }
-          const double cB = cosZ(theta * f.w) / E, sB = sinZ(theta * f.w) / E;
-          px = (cB + f.r + q) * c + posX;
-          py = (sB + f.r + q) * s + posY;
-          wx = wx + sinZ(theta * f.h);
-          wy = wy + sinZ(theta * f.h);
-          break;
-        }
-        default:  // Sine Wobble, Tan Thing
-          px = f.r * c * (2 - q) / 2 + posX;
-          py = f.r * s * (2 - q) / 2 + posY;
-          break;
-      }
-    }
-    // 8. Angle rotation and translation ("Line" takes the plane translation only).
-    double rx = rotatePointByIota('x', px, py, wx, wy, ang);
-    double ry = rotatePointByIota('y', px, py, wx, wy, ang);
-    if (f.fn == 3) {
-      rx = rx + f.tx;
-      ry = ry + f.ty;
-    } else {
-      rx = rx + f.tx + f.atx;
-      ry = ry + f.ty + f.aty;
-    }
-    // 9. Plane rotation.
-    const double fx = rotatePointByIota('x', rx, ry, f.ux, f.uy, f.phi);
-    const double fy = rotatePointByIota('y', rx, ry, f.ux, f.uy, f.phi);
+    // 8-9. Angle rotation, translation and plane rotation.
+    double fx, fy;
+    finalPoint(f, px, py, wx, wy, cosZ(ang), sinZ(ang), cosZ(f.phi), sinZ(f.phi), fx, fy);
     // An arithmetic failure ends the step before this point is inked.
     if (!ok || !std::isfinite(fx) || !std::isfinite(fy)) return;
     // 10.

@@ -73,6 +73,19 @@ std::array<double, 3> Engine::sourceTerm(int stepIndex, int steps, int k, int N)
   return out;
 }
 
+// The point's colour vector times the dimmer and Z factors, inked into
+// pixel (px, py); false (and the step ends) on an arithmetic failure.
+bool Engine::inkWithFactors(int px, int py, std::array<double, 3> col, const InkRules& rules) {
+  if (settings.UseDimmer)
+    for (auto& v : col) v = v * DimmerFactor;
+  for (auto& v : col) v = v * ZFactor;
+  const std::size_t at = canvas_.pixel(px, py);
+  ++stats.pixelUpdates;
+  if (inkPixel(&canvas_.color[at * 3], canvas_.firstStep[at], col.data(), rules)) return true;
+  inkFailed_ = true;
+  return false;
+}
+
 void Engine::addColorToPixels(int stepIndex, int steps, double x, double y, double size, int pointIndex,
                               int pointCount) {
   if (settings.BoolInk246) {
@@ -111,15 +124,7 @@ void Engine::addColorToPixels(int stepIndex, int steps, double x, double y, doub
         col = s.NewColor ? alternativeColor(stepIndex, steps, pointIndex, pointCount, x, y, w)
                          : std::array<double, 3>{w, w, w};
       }
-      if (s.UseDimmer)
-        for (auto& v : col) v = v * DimmerFactor;
-      for (auto& v : col) v = v * ZFactor;
-      const std::size_t at = canvas_.pixel(px, py);
-      ++stats.pixelUpdates;
-      if (!inkPixel(&canvas_.color[at * 3], canvas_.firstStep[at], col.data(), rules)) {
-        inkFailed_ = true;
-        return;
-      }
+      if (!inkWithFactors(px, py, col, rules)) return;
     }
   }
 }
@@ -158,15 +163,7 @@ void Engine::addColorToPixels246(int stepIndex, int steps, double x, double y, d
         col = alternativeColor(stepIndex, steps, pointIndex, pointCount, x, y, 1);
       else
         col = {w, w, w};
-      if (s.UseDimmer)
-        for (auto& v : col) v = v * DimmerFactor;
-      for (auto& v : col) v = v * ZFactor;
-      const std::size_t at = canvas_.pixel(px, py);
-      ++stats.pixelUpdates;
-      if (!inkPixel(&canvas_.color[at * 3], canvas_.firstStep[at], col.data(), rules)) {
-        inkFailed_ = true;
-        return;
-      }
+      if (!inkWithFactors(px, py, col, rules)) return;
     }
   }
 }
