@@ -1,6 +1,35 @@
 #include "render/thread_pool.h"
 
+#include <chrono>
+
 namespace zorva {
+
+namespace {
+
+// Steps of a drawing follow each other within microseconds, so waiting
+// threads first spin a little before they sleep: waking a sleeping thread
+// costs more than a short step.
+constexpr auto kSpin = std::chrono::microseconds(200);
+
+inline void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
+template <typename Ready>
+bool spinUntil(Ready&& ready) {
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (int i = 0;; ++i) {
+    if (ready()) return true;
+    relax();
+    if ((i & 63) == 63 && std::chrono::steady_clock::now() > until) return false;
+  }
+}
+
+}  // namespace
 
 ThreadPool::ThreadPool(int threads) {
   for (int i = 1; i < threads; ++i) workers_.emplace_back([this] { workerLoop(); });
@@ -16,52 +45,46 @@ ThreadPool::~ThreadPool() {
 }
 
 void ThreadPool::drain() {
-  int done = 0;
-  for (int i; (i = next_.fetch_add(1, std::memory_order_relaxed)) < count_;) {
-    fn_(ctx_, i);
-    ++done;
-  }
-  if (done > 0) {
-    std::lock_guard lock(mutex_);
-    finished_ += done;
-    if (finished_ == count_) done_.notify_all();
-  }
+  for (int i; (i = next_.fetch_add(1, std::memory_order_relaxed)) < count_;) fn_(ctx_, i);
 }
 
 void ThreadPool::dispatch(int count, Trampoline fn, void* ctx) {
+  const int workers = static_cast<int>(workers_.size());
   {
     std::lock_guard lock(mutex_);
     fn_ = fn;
     ctx_ = ctx;
     count_ = count;
-    finished_ = 0;
-    acked_ = 0;
     next_.store(0, std::memory_order_relaxed);
-    ++generation_;
+    left_.store(0, std::memory_order_relaxed);
+    generation_.store(generation_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
   }
   wake_.notify_all();
   drain();
-  std::unique_lock lock(mutex_);
-  // Wait for the jobs, and for every worker to have joined and left this
-  // generation, so no late worker can wander into the next one.
-  const int workers = static_cast<int>(workers_.size());
-  done_.wait(lock, [&] { return finished_ == count_ && acked_ == workers && busy_ == 0; });
+  // Every worker must have taken part in this generation and left it before
+  // the next one may change what they read.
+  auto allLeft = [&] { return left_.load(std::memory_order_acquire) == workers; };
+  if (!spinUntil(allLeft)) {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, allLeft);
+  }
 }
 
 void ThreadPool::workerLoop() {
   std::uint64_t seen = 0;
-  std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-    if (stopping_) return;
-    seen = generation_;
-    ++acked_;
-    ++busy_;
-    lock.unlock();
+    auto changed = [&] { return generation_.load(std::memory_order_acquire) != seen; };
+    if (!spinUntil(changed)) {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [&] { return stopping_ || changed(); });
+      if (stopping_) return;
+    }
+    seen = generation_.load(std::memory_order_acquire);
     drain();
-    lock.lock();
-    --busy_;
-    if (busy_ == 0) done_.notify_all();
+    if (left_.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<int>(workers_.size())) {
+      std::lock_guard lock(mutex_);
+      done_.notify_all();
+    }
   }
 }
 

@@ -42,15 +42,13 @@ class ThreadPool {
   std::vector<std::thread> workers_;
   std::mutex mutex_;
   std::condition_variable wake_, done_;
-  std::uint64_t generation_ = 0;
-  bool stopping_ = false;
-  Trampoline fn_ = nullptr;
-  void* ctx_ = nullptr;
+  bool stopping_ = false;              // guarded by mutex_
+  std::atomic<std::uint64_t> generation_{0};  // one per run()
+  Trampoline fn_ = nullptr;             // the current run's job, its context
+  void* ctx_ = nullptr;                 // and count, published by generation_
   int count_ = 0;
-  std::atomic<int> next_{0};
-  int finished_ = 0;  // guarded by mutex_
-  int busy_ = 0;      // workers inside the current generation
-  int acked_ = 0;     // workers that have joined the current generation
+  std::atomic<int> next_{0};            // the next job index to hand out
+  std::atomic<int> left_{0};            // workers done with the current run
 };
 
 }  // namespace zorva
