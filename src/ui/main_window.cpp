@@ -13,10 +13,14 @@
 #include <cmath>
 
 #include "ui/about_window.h"
+#include "ui/background_image_window.h"
+#include "ui/colors_window.h"
 #include "ui/cursors.h"
+#include "ui/function_window.h"
 #include "ui/image_dimensions_window.h"
 #include "ui/opacity_window.h"
 #include "ui/picture_view.h"
+#include "ui/source_image_window.h"
 #include "ui/values_plane_window.h"
 #include "ui/values_window.h"
 
@@ -24,9 +28,12 @@ namespace zorva {
 
 namespace {
 // The order in which the windows show new values after a settings load.
-constexpr std::array<Window, 11> kInitOrder = {
+// The Background Image window is refreshed too, last, so its check boxes
+// never show the settings of a file loaded before.
+constexpr std::array<Window, 12> kInitOrder = {
     Window::Opacity,     Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
-    Window::SourceImage, Window::Path,       Window::Animation, Window::ValuesPlane, Window::Atc};
+    Window::SourceImage, Window::Path,       Window::Animation, Window::ValuesPlane, Window::Atc,
+    Window::BackgroundImage};
 }  // namespace
 
 TForm1::TForm1(const StartOptions& options, QWidget* parent)
@@ -113,7 +120,11 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaOpacity(*this));
   registerOptionWindow(new TformZorvaImageDimensions(*this));
   registerOptionWindow(new TformZorvaValues(*this));
+  registerOptionWindow(new TformZorvaColors(*this));
+  registerOptionWindow(new TformZorvaFunction(*this));
+  registerOptionWindow(new TformZorvaSourceImage(*this));
   about_ = new TformZorvaAbout(this);
+  registerOptionWindow(new TformZorvaBackgroundImage(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));
 }
 
@@ -214,6 +225,8 @@ void TForm1::settingsLoaded() {
   if (!started_) return;
   for (Window w : kInitOrder)
     if (OptionWindow* window = optionWindow(w)) window->Init();
+  // The function list follows the style that is now current.
+  if (auto* function = dynamic_cast<TformZorvaFunction*>(optionWindow(Window::Function))) function->SetFunctionRadio();
 }
 
 // ---- showing and closing ------------------------------------------------------------

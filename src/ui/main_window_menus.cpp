@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "ui/about_window.h"
+#include "ui/background_image_window.h"
 #include "ui/main_window.h"
 
 namespace zorva {
@@ -143,7 +144,13 @@ void TForm1::createMenus() {
   connect(c.useTransparency, &QAction::triggered, this,
           [this] { commands_.useTransparency->setChecked(engine_.toggleTransparency()); });
   connect(c.toggleZoom, &QAction::triggered, this, &TForm1::toggleZoomClick);
-  connect(c.setCanvasAsBackground, &QAction::triggered, this, [this] { engine_.useCanvasAsBackground(); });
+  // The same command as the Background Image window's button, so its preview follows.
+  connect(c.setCanvasAsBackground, &QAction::triggered, this, [this] {
+    if (auto* background = optionWindowAs<TformZorvaBackgroundImage>(Window::BackgroundImage))
+      background->buttonUseCanvasClick();
+    else
+      engine_.useCanvasAsBackground();
+  });
 
   // Window commands: enabled once their window exists (registerOptionWindow).
   struct ShowCommand {

@@ -1,5 +1,6 @@
 #include "ui/option_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -46,6 +47,13 @@ ValueField* OptionWindow::makeField(const char* name, ValueKind kind, ValueField
 
 void OptionWindow::showFields() {
   for (ValueField* field : fields_) field->showValue();
+}
+
+QCheckBox* OptionWindow::makeCheckBox(const char* name, const char* caption, bool* setting) {
+  auto* box = new QCheckBox(caption, body_);
+  box->setObjectName(name);
+  connect(box, &QCheckBox::toggled, this, [setting](bool checked) { *setting = checked; });
+  return box;
 }
 
 void OptionWindow::FormCreate() {

@@ -16,6 +16,7 @@
 #include "settings/settings.h"
 #include "ui/value_field.h"
 
+class QCheckBox;
 class QPushButton;
 class QVBoxLayout;
 
@@ -68,6 +69,9 @@ class OptionWindow : public QWidget {
   // every field made here.
   ValueField* makeField(const char* name, ValueKind kind, ValueField::Binding setting);
   void showFields();
+  // A check box on the body that stores its state in setting whenever the
+  // state changes (by a click or by Init).
+  QCheckBox* makeCheckBox(const char* name, const char* caption, bool* setting);
 
  private:
   TForm1& main_;

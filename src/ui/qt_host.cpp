@@ -7,8 +7,10 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/background_image_window.h"
 #include "ui/main_window.h"
 #include "ui/option_window.h"
+#include "ui/source_image_window.h"
 
 namespace zorva {
 
@@ -79,5 +81,14 @@ std::optional<WindowPlacement> QtHost::windowPlacement(Window w) {
 }
 
 bool QtHost::isMaximized() { return form_.isMaximized(); }
+
+void QtHost::sourceImageChanged() {
+  if (auto* window = form_.optionWindowAs<TformZorvaSourceImage>(Window::SourceImage)) window->sourceImageChanged();
+}
+
+void QtHost::backgroundImageChanged() {
+  if (auto* window = form_.optionWindowAs<TformZorvaBackgroundImage>(Window::BackgroundImage))
+    window->backgroundImageChanged();
+}
 
 }  // namespace zorva

@@ -29,6 +29,8 @@ class QtHost : public Host {
   std::optional<std::pair<int, int>> screenSize() override;
   std::optional<WindowPlacement> windowPlacement(Window w) override;
   bool isMaximized() override;
+  void sourceImageChanged() override;
+  void backgroundImageChanged() override;
 
   // Test hooks. A message hook answers instead of a modal box; the
   // processEvents hook runs before each event processing of a drawing.

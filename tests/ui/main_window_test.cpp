@@ -28,7 +28,9 @@ namespace {
 using MainWindowTest = UiTest;
 
 // The engine's slot member shares its name with a Qt macro.
-const qCurve& slotCurve(Engine& engine, int slot) { return engine.multiplierSlots[static_cast<std::size_t>(slot)].curve; }
+const qCurve& slotCurve(Engine& engine, int slot) {
+  return engine.multiplierSlots[static_cast<std::size_t>(slot)].curve;
+}
 
 bool isBackground(const Bitmap24& picture) {
   for (std::uint8_t b : picture.bgr)
@@ -121,14 +123,14 @@ TEST_F(MainWindowTest, MenuHasEveryCommandWithItsKeyAndState) {
         {"Toggle zoom", K(Qt::CTRL | Qt::Key_F), true},
         {"Set canvas as background", K(Qt::CTRL | Qt::Key_B)}}},
       {"Options",
-       {{"Function", K(Qt::Key_F1), false, false, false},
+       {{"Function", K(Qt::Key_F1)},
         {"Values", K(Qt::Key_F2)},
-        {"Color", K(Qt::Key_F3), false, false, false},
+        {"Color", K(Qt::Key_F3)},
         {"Points", K(Qt::Key_F4), false, false, false},
         {"Path", K(Qt::Key_F5), false, false, false},
-        {"Source Image", K(Qt::Key_F6), false, false, false},
+        {"Source Image", K(Qt::Key_F6)},
         {"Animation", K(Qt::Key_F7), false, false, false},
-        {"Background Image", K(Qt::Key_F8), false, false, false},
+        {"Background Image", K(Qt::Key_F8)},
         {"Set image dimensions", K(Qt::Key_F9)},
         {"Branching", K(Qt::Key_F10), false, false, false},
         {"Values - Plane", K(Qt::Key_F11)},

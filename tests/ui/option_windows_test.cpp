@@ -6,8 +6,12 @@
 #include <QScreen>
 #include <QSlider>
 
+#include "ui/background_image_window.h"
+#include "ui/colors_window.h"
+#include "ui/function_window.h"
 #include "ui/image_dimensions_window.h"
 #include "ui/opacity_window.h"
+#include "ui/source_image_window.h"
 #include "ui/values_plane_window.h"
 #include "ui/values_window.h"
 #include "ui_fixture.h"
@@ -34,9 +38,11 @@ TEST_F(OptionWindowTest, FoldButtonFoldsToFiftyAndUnfoldsToEachWindowsHeight) {
   plane->Button1Click();
   EXPECT_EQ(plane->height(), 291);
 
-  auto* dimensions = window<OptionWindow>(Window::Dimensions);
-  auto* opacity = window<OptionWindow>(Window::Opacity);
-  for (auto [w, unfolded] : {std::pair{dimensions, 150}, std::pair{opacity, 110}}) {
+  for (auto [id, unfolded] :
+       {std::pair{Window::Dimensions, 150}, std::pair{Window::Opacity, 110}, std::pair{Window::Function, 475},
+        std::pair{Window::Colors, 443}, std::pair{Window::SourceImage, 460}, std::pair{Window::BackgroundImage, 357}}) {
+    auto* w = window<OptionWindow>(id);
+    SCOPED_TRACE(w->windowTitle().toStdString());
     EXPECT_EQ(w->height(), unfolded);
     w->Button1Click();
     EXPECT_EQ(w->height(), 50);
@@ -50,9 +56,11 @@ TEST_F(OptionWindowTest, FoldButtonFoldsToFiftyAndUnfoldsToEachWindowsHeight) {
 
 TEST_F(OptionWindowTest, WindowsStayAboveTheMainWindow) {
   start();
-  for (Window w : {Window::Values, Window::ValuesPlane, Window::Dimensions, Window::Opacity}) {
+  for (Window w : {Window::Values, Window::ValuesPlane, Window::Dimensions, Window::Opacity, Window::Function,
+                   Window::Colors, Window::SourceImage, Window::BackgroundImage}) {
     OptionWindow* window = form_->optionWindow(w);
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->id(), w);
     EXPECT_EQ(window->parentWidget(), form_.get());
     EXPECT_EQ(window->windowType(), Qt::Tool);
   }
@@ -71,7 +79,11 @@ TEST_F(OptionWindowTest, ShowingFromTheMenuSetsTheKeyAndTheStatus) {
        {Case{c.values, Window::Values, "Values", "Showing Values form"},
         Case{c.valuesPlane, Window::ValuesPlane, "Values - Plane", "Showing Values - Plane form"},
         Case{c.imageDimensions, Window::Dimensions, "Image dimensions", "Showing the image dimension form"},
-        Case{c.setOpacity, Window::Opacity, "Opacity", "Showing the image opacity form"}}) {
+        Case{c.setOpacity, Window::Opacity, "Opacity", "Showing the image opacity form"},
+        Case{c.function, Window::Function, "Function", "Showing Function form"},
+        Case{c.color, Window::Colors, "Colors", "Showing Colors form"},
+        Case{c.sourceImage, Window::SourceImage, "Source image", "Showing Source Image form"},
+        Case{c.backgroundImage, Window::BackgroundImage, "Background Image", "Showing Background Image form"}}) {
     SCOPED_TRACE(k.caption);
     OptionWindow* w = form_->optionWindow(k.window);
     EXPECT_FALSE(w->isVisible());
@@ -87,10 +99,9 @@ TEST_F(OptionWindowTest, ShowingFromTheMenuSetsTheKeyAndTheStatus) {
 TEST_F(OptionWindowTest, WindowsThatDoNotExistYetAreGreyedOut) {
   start();
   const auto& c = form_->commands();
-  for (QAction* a : {c.function, c.color, c.points, c.path, c.sourceImage, c.animation, c.backgroundImage, c.branching})
+  for (QAction* a : {c.points, c.path, c.animation, c.branching})
     EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-  for (Window w : {Window::Function, Window::Colors, Window::Points, Window::Path, Window::SourceImage,
-                   Window::Animation, Window::BackgroundImage, Window::Branches, Window::Atc})
+  for (Window w : {Window::Points, Window::Path, Window::Animation, Window::Branches, Window::Atc})
     EXPECT_EQ(form_->optionWindow(w), nullptr);
 }
 
@@ -163,6 +174,65 @@ TEST_F(OptionWindowTest, PlacementIsClampedOnStartAndWrittenOnExit) {
   EXPECT_EQ(storedValue("forms", "OpacityVisible"), "1");
   EXPECT_EQ(storedValue("forms", "DimensionsVisible"), "0");
   EXPECT_EQ(storedValue("forms", "ValuesPlaneHeight"), "292");
+}
+
+TEST_F(OptionWindowTest, FunctionKeysShowFunctionColorSourceAndBackgroundWindows) {
+  start();
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  struct Case {
+    Qt::Key key;
+    Window window;
+    const char* status;
+  };
+  for (const Case& k : {Case{Qt::Key_F1, Window::Function, "Showing Function form"},
+                        Case{Qt::Key_F3, Window::Colors, "Showing Colors form"},
+                        Case{Qt::Key_F6, Window::SourceImage, "Showing Source Image form"},
+                        Case{Qt::Key_F8, Window::BackgroundImage, "Showing Background Image form"}}) {
+    SCOPED_TRACE(k.status);
+    OptionWindow* w = form_->optionWindow(k.window);
+    ASSERT_FALSE(w->isVisible());
+    QTest::keyClick(form_.get(), k.key);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(settings().window(k.window).Visible);
+    EXPECT_EQ(form_->statusText(), k.status);
+    // Closing only hides and clears the key.
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(settings().window(k.window).Visible);
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  }
+}
+
+TEST_F(OptionWindowTest, NewWindowsArePlacedFromTheirKeysAndWrittenBack) {
+  start(std::string(kSmallSettings) +
+        "[forms]\nFunctionLeft=100\nFunctionTop=120\nFunctionVisible=1\nColorsHeight=50\n"
+        "SourceImageLeft=300\nSourceImageTop=20\nBackgroundImageVisible=1\n");
+  auto* function = form_->optionWindow(Window::Function);
+  EXPECT_TRUE(function->isVisible());
+  EXPECT_EQ(function->pos(), QPoint(100, 120));
+  EXPECT_EQ(function->height(), 475);
+  auto* colors = form_->optionWindow(Window::Colors);
+  EXPECT_FALSE(colors->isVisible());
+  EXPECT_EQ(colors->height(), 50);
+  EXPECT_EQ(colors->pos(), QPoint(5, 490));  // the default place
+  EXPECT_EQ(form_->optionWindow(Window::SourceImage)->pos(), QPoint(300, 20));
+  EXPECT_TRUE(form_->optionWindow(Window::BackgroundImage)->isVisible());
+
+  colors->Button1Click();
+  form_->optionWindow(Window::BackgroundImage)->close();
+  form_->commands().sourceImage->trigger();
+  form_->optionWindow(Window::SourceImage)->move(310, 30);
+  form_->close();
+  EXPECT_EQ(storedValue("forms", "FunctionLeft"), "100");
+  EXPECT_EQ(storedValue("forms", "FunctionVisible"), "1");
+  EXPECT_EQ(storedValue("forms", "ColorsHeight"), "443");
+  EXPECT_EQ(storedValue("forms", "ColorsVisible"), "0");
+  EXPECT_EQ(storedValue("forms", "SourceImageLeft"), "310");
+  EXPECT_EQ(storedValue("forms", "SourceImageTop"), "30");
+  EXPECT_EQ(storedValue("forms", "SourceImageVisible"), "1");
+  EXPECT_EQ(storedValue("forms", "BackgroundImageVisible"), "0");
 }
 
 TEST_F(OptionWindowTest, ImageDimensionsApplyResizesThePictureAndCloses) {

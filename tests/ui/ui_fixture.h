@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -109,6 +110,12 @@ inline void dragTo(QWidget* w, QPoint at, Qt::MouseButtons buttons = Qt::LeftBut
 }
 inline void releaseLeft(QWidget* w, QPoint at) {
   sendMouse(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+}
+
+// Clicks a check box or radio button on its indicator: a box stretched by
+// its layout only reacts to clicks on the indicator and the caption.
+inline void clickBox(QAbstractButton* box) {
+  QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
 }
 
 // Replaces a field's text the way a user does: select all, then type.
