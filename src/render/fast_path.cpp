@@ -132,11 +132,11 @@ void Engine::drawStepFast(StepFrame& f) {
 
   // Point k (from 1) at angle theta, exactly as the reference works it out;
   // ring holds the step's cached cos and sin of theta and the bump factor.
-  auto computePoint = [&](FastPoint& P, double theta, std::int32_t k, double ang, double ccx, double ccy,
+  auto computePoint = [&](InkPoint& P, PointDetail& E, double theta, std::int32_t k, double ang, double ccx, double ccy,
                           const RingEntry* ring) {
     const double c = ring ? ring->c : cosZ(theta), sn = ring ? ring->s : sinZ(theta);
     P.z = f.zFactor ? (c + 1) / 2 : 1;
-    P.k = k;
+    E.k = k;
     double cA = cosA, sA = sinA, cb = cosBeta0, sb = sinBeta0;
     if (f.scatter) {
       cA = cosZ(ang);
@@ -153,22 +153,24 @@ void Engine::drawStepFast(StepFrame& f) {
       ok = false;
     double fx, fy;
     finalPoint(f, px, py, wx, wy, cA, sA, cosPhi, sinPhi, fx, fy);
-    P.x = fx;
-    P.y = fy;
-    P.failed = !ok || !std::isfinite(fx) || !std::isfinite(fy);
-    if (P.failed) return;
+    E.x = fx;
+    E.y = fy;
+    E.failed = !ok || !std::isfinite(fx) || !std::isfinite(fy);
+    if (E.failed) return;
     // What inking needs per point.
     if (!old246) {
       const double nx = toPixel.numeratorX(fx), ny = toPixel.numeratorY(fy);
       if (!toPixel.index(nx, P.px)) pixelConversionFailure(nx, toPixel.twoS);
       if (!toPixel.index(ny, P.py)) pixelConversionFailure(ny, toPixel.twoS);
+    } else {
+      toPixel.index(toPixel.numeratorY(fy), P.py);  // only to share rows out between threads
     }
     if (newColor) {
       const auto base = alternativeColorBase(s, MultiplierValues, animation.AnimationPhase, f.i, f.n, k, f.N, fx, fy);
-      std::copy(base.begin(), base.end(), P.colour);
+      std::copy(base.begin(), base.end(), E.colour);
     } else if (source) {
       const auto term = sourceTerm(f.i, f.n, k, f.N);
-      std::copy(term.begin(), term.end(), P.colour);
+      std::copy(term.begin(), term.end(), E.colour);
     }
   };
 
@@ -188,9 +190,12 @@ void Engine::drawStepFast(StepFrame& f) {
     } else {
       R = Rd > 1e9 ? 1000000000LL : static_cast<long long>(Rd);
       table = R <= kMaxTableRadius;
-      if (table) {
+      // The table depends on the splodge values only: kept while they stay.
+      const FastScratch::TableKey key{R, limit, centre, fuzzy, source, opaque};
+      if (table && !(sc.tableValid && sc.tableKey == key)) {
         sc.offsets.clear();
         sc.rowStart.assign(static_cast<std::size_t>(2 * R + 2), 0);
+        double bound = 0;
         for (long long dy = -R; dy <= R; ++dy) {
           sc.rowStart[static_cast<std::size_t>(dy + R)] = static_cast<int>(sc.offsets.size());
           for (long long dx = -R; dx <= R; ++dx) {
@@ -200,11 +205,18 @@ void Engine::drawStepFast(StepFrame& f) {
             const double w = limit == 0 ? 0 : 1 - e / limit;
             const double wp = (fuzzy != 0 && w != 0) ? std::pow(w, 1 / fuzzy) : 0;
             sc.offsets.push_back({static_cast<int>(dx), static_cast<int>(dy), w, wp});
-            maxWeight = std::max(maxWeight, std::fabs(source ? (opaque ? 1.0 : w) : wp));
-            if (std::isnan(wp)) maxWeight = wp;
+            bound = std::max(bound, std::fabs(source ? (opaque ? 1.0 : w) : wp));
+            if (std::isnan(wp)) bound = wp;
           }
         }
         sc.rowStart[static_cast<std::size_t>(2 * R + 1)] = static_cast<int>(sc.offsets.size());
+        sc.tableKey = key;
+        sc.tableValid = true;
+        sc.tableBound = bound;
+        sc.pairsWidth = 0;  // the pairs follow the table
+      }
+      if (table) {
+        maxWeight = sc.tableBound;
       } else {
         // Weights of larger splodges are worked out per pixel; bound them by
         // the weights' range instead.
@@ -251,13 +263,33 @@ void Engine::drawStepFast(StepFrame& f) {
   // the bump angle, are kept for the next step: with the same grain (and
   // bumps) it walks exactly the same angles.
   const bool ring = buildRing(f);
-  bool pairsBuilt = false;
   const std::size_t ringSize = sc.ring.size();
   const bool serialGeometry = f.followRotate;
   double theta = 0;
   std::size_t next = 0;  // ring index of the chunk's first point
   std::int32_t k = 1;
   const int threads = pool_->size();
+  int good = 0;
+  // Rows split into bands of about equal numbers of points (by the rows of
+  // their own pixels), one band a thread: every thread inks its band.
+  auto splitBands = [&](int bands) {
+    sc.bandEdges.assign(static_cast<std::size_t>(bands + 1), 0);
+    sc.bandEdges[static_cast<std::size_t>(bands)] = H;
+    if (bands == 1) return;
+    sc.rowCount.assign(static_cast<std::size_t>(H), 0);
+    for (int j = 0; j < good; ++j) {
+      const int py = sc.ink[static_cast<std::size_t>(j)].py;
+      ++sc.rowCount[static_cast<std::size_t>(std::clamp(py, 0, H - 1))];
+    }
+    long long running = 0;
+    int band = 1;
+    for (int y = 0; y < H && band < bands; ++y) {
+      running += sc.rowCount[static_cast<std::size_t>(y)];
+      while (band < bands && running * bands >= static_cast<long long>(good) * band)
+        sc.bandEdges[static_cast<std::size_t>(band++)] = y + 1;
+    }
+    for (; band < bands; ++band) sc.bandEdges[static_cast<std::size_t>(band)] = H;
+  };
   while (ring ? next < ringSize : theta <= kTwoPi) {
     // Angles and random numbers in order.
     sc.theta.clear();
@@ -276,12 +308,15 @@ void Engine::drawStepFast(StepFrame& f) {
     if (f.scatter)
       for (std::size_t j = 0; j < sc.theta.size(); ++j) sc.random.push_back(random_.next(1000));
     const int M = static_cast<int>(sc.theta.size());
-    if (sc.points.size() < static_cast<std::size_t>(M)) sc.points.resize(static_cast<std::size_t>(M));
+    if (sc.ink.size() < static_cast<std::size_t>(M)) {
+      sc.ink.resize(static_cast<std::size_t>(M));
+      sc.detail.resize(static_cast<std::size_t>(M));
+    }
     auto pointJob = [&](int first, int last, double ccx, double ccy) {
       for (int j = first; j < last; ++j) {
         const double th = sc.theta[static_cast<std::size_t>(j)];
         const double ang = f.scatter ? f.a + sinZ(sc.random[static_cast<std::size_t>(j)] * th) : f.a;
-        computePoint(sc.points[static_cast<std::size_t>(j)], th, k + j, ang, ccx, ccy,
+        computePoint(sc.ink[static_cast<std::size_t>(j)], sc.detail[static_cast<std::size_t>(j)], th, k + j, ang, ccx, ccy,
                      ring ? &sc.ring[next + static_cast<std::size_t>(j)] : nullptr);
       }
     };
@@ -289,7 +324,7 @@ void Engine::drawStepFast(StepFrame& f) {
       for (int j = 0; j < M; ++j) {
         const double ccx = ConvertXtoXCoord(getXMouse()), ccy = ConvertYtoYCoord(getYMouse());
         pointJob(j, j + 1, ccx, ccy);
-        if (sc.points[static_cast<std::size_t>(j)].failed) break;
+        if (sc.detail[static_cast<std::size_t>(j)].failed) break;
       }
     } else if (M >= tuning.parallelPoints && threads > 1) {
       const int jobs = std::min(threads * 4, (M + 255) / 256);
@@ -301,9 +336,9 @@ void Engine::drawStepFast(StepFrame& f) {
       pointJob(0, M, cx, cy);
     }
     // The first failed point ends the step; it had drawn its random number.
-    int good = M;
+    good = M;
     for (int j = 0; j < M; ++j)
-      if (sc.points[static_cast<std::size_t>(j)].failed) {
+      if (sc.detail[static_cast<std::size_t>(j)].failed) {
         good = j;
         break;
       }
@@ -318,11 +353,11 @@ void Engine::drawStepFast(StepFrame& f) {
       if (!safe) {
         // The reference rules, point by point, stopping where they stop.
         for (int j = 0; j < good; ++j) {
-          const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
-          ZFactor = P.z;
+          const PointDetail& E = sc.detail[static_cast<std::size_t>(j)];
+          ZFactor = sc.ink[static_cast<std::size_t>(j)].z;
           ++stats.points;
           inkFailed_ = false;
-          addColorToPixels(f.i, f.n, P.x, P.y, f.size, P.k, f.N);
+          addColorToPixels(f.i, f.n, E.x, E.y, f.size, E.k, f.N);
           if (inkFailed_) {
             // The step ends here; later points had not drawn their numbers yet.
             if (f.scatter) {
@@ -338,26 +373,8 @@ void Engine::drawStepFast(StepFrame& f) {
         const long long perPoint = table ? static_cast<long long>(sc.offsets.size()) : side * side;
         const long long updates = perPoint * good;
         int bands = 1;
-        if (updates >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads * 2);
-        // Balance the bands by the rows of the points' own pixels.
-        sc.bandEdges.assign(static_cast<std::size_t>(bands + 1), 0);
-        sc.bandEdges[static_cast<std::size_t>(bands)] = H;
-        if (bands > 1) {
-          sc.rowCount.assign(static_cast<std::size_t>(H), 0);
-          for (int j = 0; j < good; ++j) {
-            const int py = sc.points[static_cast<std::size_t>(j)].py;
-            if (py >= 0 && py < H) ++sc.rowCount[static_cast<std::size_t>(py)];
-          }
-          long long total = 0;
-          for (int c : sc.rowCount) total += c;
-          long long running = 0;
-          int band = 1;
-          for (int y = 0; y < H && band < bands; ++y) {
-            running += sc.rowCount[static_cast<std::size_t>(y)];
-            while (band < bands && running * bands >= total * band) sc.bandEdges[static_cast<std::size_t>(band++)] = y + 1;
-          }
-          for (; band < bands; ++band) sc.bandEdges[static_cast<std::size_t>(band)] = H;
-        }
+        if (updates >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads);
+        splitBands(bands);
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         // The common case (plain weights, clamped Add or Subtract) has a
@@ -371,14 +388,14 @@ void Engine::drawStepFast(StepFrame& f) {
         const v2d s01 = {shifted[0], shifted[1]}, s20 = {shifted[2], shifted[0]}, s12 = {shifted[1], shifted[2]};
         // Points whose splodge lies wholly inside the canvas (and band) take the
         // footprint as pairs of pixels with fixed distances in memory.
-        if (plainClamp && table && !pairsBuilt) {
+        if (plainClamp && table && sc.pairsWidth != W) {
           sc.pairs.clear();
           for (std::size_t o = 0; o + 1 < sc.offsets.size(); o += 2) {
             const Offset& a = sc.offsets[o];
             const Offset& b = sc.offsets[o + 1];
             sc.pairs.push_back({static_cast<std::ptrdiff_t>(a.dy) * W + a.dx, static_cast<std::ptrdiff_t>(b.dy) * W + b.dx, a.wp, b.wp});
           }
-          pairsBuilt = true;
+          sc.pairsWidth = W;
         }
         const bool lastSingle = sc.offsets.size() % 2 == 1;
         const v2d s2x = {shifted[2], shifted[2]};
@@ -417,14 +434,14 @@ void Engine::drawStepFast(StepFrame& f) {
           const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
           if (y0 >= y1) return;
           for (int j = 0; j < good; ++j) {
-            const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
+            const InkPoint& P = sc.ink[static_cast<std::size_t>(j)];
             const long long rowLo = std::max<long long>(y0, static_cast<long long>(P.py) - R);
             const long long rowHi = std::min<long long>(y1 - 1, static_cast<long long>(P.py) + R);
             if (rowLo > rowHi) continue;
             const long long colLo = std::max<long long>(0, static_cast<long long>(P.px) - R);
             const long long colHi = std::min<long long>(W - 1, static_cast<long long>(P.px) + R);
             if (colLo > colHi) continue;
-            if (pairsBuilt && P.px - R >= 0 && P.px + R < W && P.py - R >= y0 && P.py + R < y1) {
+            if (plainClamp && sc.pairsWidth == W && P.px - R >= 0 && P.px + R < W && P.py - R >= y0 && P.py + R < y1) {
               const std::size_t at = static_cast<std::size_t>(P.py) * static_cast<std::size_t>(W) + static_cast<std::size_t>(P.px);
               double* base = colour + at * 3;
               std::int32_t* firstBase = firstStep + at;
@@ -445,9 +462,9 @@ void Engine::drawStepFast(StepFrame& f) {
               double col[3];
               if (source) {
                 const double ww = opaque ? 1 : w;
-                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * ww / q;
+                for (int c = 0; c < 3; ++c) col[c] = sc.detail[static_cast<std::size_t>(j)].colour[c] * ww / q;
               } else if (newColor) {
-                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * wp;
+                for (int c = 0; c < 3; ++c) col[c] = sc.detail[static_cast<std::size_t>(j)].colour[c] * wp;
               } else {
                 col[0] = col[1] = col[2] = wp;
               }
@@ -523,14 +540,16 @@ void Engine::drawStepFast(StepFrame& f) {
         // The older inking: sub-points i (outer) and j (inner) in order.
         int bands = 1;
         const long long perPoint = (N246 + 1) * (N246 + 1);
-        if (perPoint * good >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads * 2);
+        if (perPoint * good >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads);
+        splitBands(bands);
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {
           std::uint64_t updates = 0;
-          const long long y0 = static_cast<long long>(H) * band / bands, y1 = static_cast<long long>(H) * (band + 1) / bands;
+          const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
           for (int j = 0; j < good; ++j) {
-            const FastPoint& P = sc.points[static_cast<std::size_t>(j)];
+            const PointDetail& P = sc.detail[static_cast<std::size_t>(j)];
+            const double z = sc.ink[static_cast<std::size_t>(j)].z;
             const SubPointRange cols = subPointRange([&](double v) { return getPixelFromReal('x', v); }, P.x, Nd, p246, W);
             const SubPointRange rows = subPointRange([&](double v) { return getPixelFromReal('y', v); }, P.y, Nd, p246, H);
             if (cols.lo > cols.hi || rows.lo > rows.hi) continue;
@@ -546,7 +565,7 @@ void Engine::drawStepFast(StepFrame& f) {
               }
               if (dimmer)
                 for (double& v : col) v = v * dimmerFactor;
-              for (double& v : col) v = v * P.z;
+              for (double& v : col) v = v * z;
               const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
               inkPixel(colour + at * 3, firstStep[at], col, rules);
               ++updates;
@@ -581,7 +600,7 @@ void Engine::drawStepFast(StepFrame& f) {
       }
     }
     // Z of the last point worked out, as the reference leaves it.
-    if (M > 0) ZFactor = sc.points[static_cast<std::size_t>(std::min(good, M - 1))].z;
+    if (M > 0) ZFactor = sc.ink[static_cast<std::size_t>(std::min(good, M - 1))].z;
     if (good < M) return;
     k += M;
     next += static_cast<std::size_t>(M);

@@ -10,12 +10,19 @@
 
 namespace zorva {
 
-struct FastPoint {
-  double x = 0, y = 0, z = 1;
-  std::int32_t k = 0;
+// What the inking of a point reads on every pixel, kept small: the worker
+// threads read it while the next step's points are written.
+struct InkPoint {
   int px = 0, py = 0;  // the point's own pixel
-  double colour[3] = {1, 1, 1};  // per-point colour term (alternative colouring or source sample)
-  bool failed = false;
+  double z = 1;        // ZFactor
+};
+
+// The rest of a point.
+struct PointDetail {
+  double x = 0, y = 0;  // in the plane
+  std::int32_t k = 0;   // number within the step, from 1
+  bool failed = false;  // working it out failed: the step ends before it
+  double colour[3] = {1, 1, 1};  // alternative colouring or source sample, before weights
 };
 
 struct Offset {
@@ -50,9 +57,20 @@ struct Engine::FastScratch {
   bool ringTooFine = false;  // the grain of ringStep has more points than are kept
   std::vector<double> theta;
   std::vector<std::uint32_t> random;
-  std::vector<FastPoint> points;
+  std::vector<InkPoint> ink;
+  std::vector<PointDetail> detail;
   std::vector<Offset> offsets;
   std::vector<OffsetPair> pairs;
+  // What the splodge table was made for.
+  struct TableKey {
+    long long R;
+    double limit, centre, fuzzy;
+    bool source, opaque;
+    bool operator==(const TableKey&) const = default;
+  } tableKey{};
+  bool tableValid = false;
+  double tableBound = 0;  // the largest colour weight in the table
+  int pairsWidth = 0;     // the picture width the pairs were made for; 0: none
   std::vector<int> rowStart;  // offsets of row dy start at rowStart[dy + R]
   std::vector<Offset246> offsets246;
   std::vector<long long> bandEdges;
