@@ -270,23 +270,29 @@ void Engine::drawStepFast(StepFrame& f) {
   std::int32_t k = 1;
   const int threads = pool_->size();
   int good = 0;
-  // Rows split into bands of about equal numbers of points (by the rows of
-  // their own pixels), one band a thread: every thread inks its band.
-  auto splitBands = [&](int bands) {
+  // Rows split into bands of about equal work, one band a thread: the work
+  // of a row is the number of splodges that reach it (points reach `reach`
+  // rows up and down from their own pixel).
+  auto splitBands = [&](int bands, long long reach) {
     sc.bandEdges.assign(static_cast<std::size_t>(bands + 1), 0);
     sc.bandEdges[static_cast<std::size_t>(bands)] = H;
     if (bands == 1) return;
-    sc.rowCount.assign(static_cast<std::size_t>(H), 0);
+    sc.rowCount.assign(static_cast<std::size_t>(H) + 1, 0);  // differences of the cover
     for (int j = 0; j < good; ++j) {
-      const int py = sc.ink[static_cast<std::size_t>(j)].py;
-      ++sc.rowCount[static_cast<std::size_t>(std::clamp(py, 0, H - 1))];
+      const long long py = sc.ink[static_cast<std::size_t>(j)].py;
+      const long long lo = std::clamp<long long>(py - reach, 0, H), hi = std::clamp<long long>(py + reach + 1, 0, H);
+      if (lo >= hi) continue;
+      ++sc.rowCount[static_cast<std::size_t>(lo)];
+      --sc.rowCount[static_cast<std::size_t>(hi)];
     }
+    long long total = 0, cover = 0;
+    for (int y = 0; y < H; ++y) total += cover += sc.rowCount[static_cast<std::size_t>(y)];
     long long running = 0;
+    cover = 0;
     int band = 1;
     for (int y = 0; y < H && band < bands; ++y) {
-      running += sc.rowCount[static_cast<std::size_t>(y)];
-      while (band < bands && running * bands >= static_cast<long long>(good) * band)
-        sc.bandEdges[static_cast<std::size_t>(band++)] = y + 1;
+      running += cover += sc.rowCount[static_cast<std::size_t>(y)];
+      while (band < bands && running * bands >= total * band) sc.bandEdges[static_cast<std::size_t>(band++)] = y + 1;
     }
     for (; band < bands; ++band) sc.bandEdges[static_cast<std::size_t>(band)] = H;
   };
@@ -374,7 +380,7 @@ void Engine::drawStepFast(StepFrame& f) {
         const long long updates = perPoint * good;
         int bands = 1;
         if (updates >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads);
-        splitBands(bands);
+        splitBands(bands, std::min<long long>(R, H));
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         // The common case (plain weights, clamped Add or Subtract) has a
@@ -541,7 +547,7 @@ void Engine::drawStepFast(StepFrame& f) {
         int bands = 1;
         const long long perPoint = (N246 + 1) * (N246 + 1);
         if (perPoint * good >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads);
-        splitBands(bands);
+        splitBands(bands, 0);
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {
