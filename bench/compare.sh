@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times zorva-render end to end on the example settings and on standard
 # workloads: fast and reference inker, one thread and all cores. Prints for
-# each the median time of several runs, points and pixel updates per second,
-# peak memory, and the ratios fast/reference and N threads/1 thread.
+# each the median of several runs of the whole run and of the drawing alone
+# (the ZORVA_STATS line: what the inkers do, without start-up, allocation
+# and the PNG), points and pixel updates per second of drawing, peak memory,
+# and the ratios fast/reference and N threads/1 thread for both times.
 #   bench/compare.sh                 every workload
 #   RUNS=5 THREADS=8 bench/compare.sh heavy default
 set -euo pipefail
@@ -35,42 +37,42 @@ for e in examples/*.ini; do
 done
 if (($# > 0)); then order=("$@"); fi
 
-# run WORKLOAD INKER THREADS -> "seconds points updates peakKiB" (median time, largest memory)
+# run WORKLOAD INKER THREADS -> "total drawing points updates peakKiB" (median times, largest memory)
 run() {
-  local name=$1 inker=$2 t=$3 i times=() peak=0 points=0 updates=0
+  local name=$1 inker=$2 t=$3 i totals=() drawings=() peak=0 points=0 updates=0 drawing
   for ((i = 0; i < runs; i++)); do
     # shellcheck disable=SC2086
     /usr/bin/time -f "%e %M" -o "$work/time" env ZORVA_STATS=1 "$exe" ${args[$name]} -q --seed 1 \
       --threads "$t" --inker "$inker" --stem "$work/out" >/dev/null 2>"$work/err"
     read -r secs kib <"$work/time"
-    times+=("$secs")
+    totals+=("$secs")
     ((kib > peak)) && peak=$kib
-    read -r points updates < <(sed -n 's/.*drew \([0-9]*\) points, \([0-9]*\) pixel updates.*/\1 \2/p' "$work/err")
+    read -r points updates drawing < <(sed -n 's/.*drew \([0-9]*\) points, \([0-9]*\) pixel updates in \([0-9.e-]*\) s.*/\1 \2 \3/p' "$work/err")
+    drawings+=("$drawing")
   done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-  echo "$median $points $updates $peak"
+  echo "$(median "${totals[@]}") $(median "${drawings[@]}") $points $updates $peak"
 }
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-printf '%-22s %-9s %7s %9s %12s %14s %10s\n' workload inker threads "median s" "points/s" "updates/s" "peak MiB"
-row() {
-  printf '%-22s %-9s %7s %9.3f %12.3g %14.4g %10.1f\n' "$1" "$2" "$3" "$4" "$(echo "$5 / $4" | bc -l)" \
-    "$(echo "$6 / $4" | bc -l)" "$(echo "$7 / 1024" | bc -l)"
+printf '%-22s %-9s %7s %8s %9s %12s %14s %9s\n' workload inker threads "total s" "drawing s" "points/s" "updates/s" "peak MiB"
+row() {  # name inker threads total drawing points updates peakKiB
+  printf '%-22s %-9s %7s %8.3f %9.4f %12.3g %14.4g %9.1f\n' "$1" "$2" "$3" "$4" "$5" "$(echo "$6 / $5" | bc -l)" \
+    "$(echo "$7 / $5" | bc -l)" "$(echo "$8 / 1024" | bc -l)"
 }
+ratio() { echo "$1 / $2" | bc -l; }
 summary=()
 for name in "${order[@]}"; do
-  read -r f1 p u m1 < <(run "$name" fast 1)
-  row "$name" fast 1 "$f1" "$p" "$u" "$m1"
+  read -r t1 d1 p u m1 < <(run "$name" fast 1)
+  row "$name" fast 1 "$t1" "$d1" "$p" "$u" "$m1"
+  tn=$t1 dn=$d1
   if ((threads > 1)); then
-    read -r fn p u mn < <(run "$name" fast "$threads")
-    row "$name" fast "$threads" "$fn" "$p" "$u" "$mn"
-  else
-    fn=$f1
+    read -r tn dn p u mn < <(run "$name" fast "$threads")
+    row "$name" fast "$threads" "$tn" "$dn" "$p" "$u" "$mn"
   fi
-  read -r r1 p u mr < <(run "$name" reference 1)
-  row "$name" reference 1 "$r1" "$p" "$u" "$mr"
-  summary+=("$(printf '%-22s fast/reference (1 thread) %6.2fx   %d threads/1 thread %5.2fx' "$name" \
-    "$(echo "$r1 / $f1" | bc -l)" "$threads" "$(echo "$f1 / $fn" | bc -l)")")
+  read -r tr dr p u mr < <(run "$name" reference 1)
+  row "$name" reference 1 "$tr" "$dr" "$p" "$u" "$mr"
+  summary+=("$(printf '%-22s fast/reference (1 thread): drawing %5.2fx, total %5.2fx   %d threads/1 thread: drawing %4.2fx, total %4.2fx' \
+    "$name" "$(ratio "$dr" "$d1")" "$(ratio "$tr" "$t1")" "$threads" "$(ratio "$d1" "$dn")" "$(ratio "$t1" "$tn")")")
   if [[ $name == heavy ]]; then
     limit=$(($(pixels_of heavy) * 100 / 1024 + 64 * 1024))
     summary+=("$(printf '%-22s peak memory %.1f MiB (limit 100 bytes a pixel + 64 MiB = %.1f MiB)' heavy \

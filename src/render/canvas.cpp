@@ -45,7 +45,8 @@ void freeZeroed(void* p, std::size_t bytes) {
 void Canvas::resize(int width, int height) {
   if (width == W && height == H) return;
   const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  ZeroedArray<double> newColor(n * 3), newBase(n * 3);
+  ZeroedArray<double> newColor(n * 3);
+  ZeroedArray<std::int32_t> newBase(n * 3);
   ZeroedArray<std::int32_t> newFirst(n);
   const int keepW = std::min(W, width), keepH = std::min(H, height);
   for (int y = 0; y < keepH; ++y) {

@@ -33,8 +33,7 @@ void Engine::MakeBitmap() {
 void Engine::MakePictureBlack() {
   if (!CurveDrawing) {
     const Settings& s = settings;
-    const double bg[3] = {static_cast<double>(s.BgMaxRed), static_cast<double>(s.BgMaxGreen),
-                          static_cast<double>(s.BgMaxBlue)};
+    const std::int32_t bg[3] = {s.BgMaxRed, s.BgMaxGreen, s.BgMaxBlue};
     const bool fromImage = background_.present() && s.UseBackgroundImage;
     const int W = canvas_.W, H = canvas_.H;
     // Every pixel on its own, so rows may be reset in parallel.
@@ -46,7 +45,7 @@ void Engine::MakePictureBlack() {
         for (int x = 0; x < W; ++x) {
           const std::size_t at = canvas_.pixel(x, y);
           canvas_.firstStep[at] = kNeverPainted;
-          double colour[3] = {bg[0], bg[1], bg[2]};
+          std::int32_t colour[3] = {bg[0], bg[1], bg[2]};
           if (CurveShown) {
             const int row = snapshot_.height - 1 - y;
             if (snapshot_.height != 0 && x < snapshot_.width && row >= 0) {
@@ -63,7 +62,10 @@ void Engine::MakePictureBlack() {
               colour[2] = p[2];
             }
           }
-          for (std::size_t c = 0; c < 3; ++c) canvas_.color[at * 3 + c] = canvas_.base[at * 3 + c] = colour[c];
+          for (std::size_t c = 0; c < 3; ++c) {
+            canvas_.base[at * 3 + c] = colour[c];
+            canvas_.color[at * 3 + c] = colour[c];
+          }
         }
       }
     });
@@ -105,7 +107,7 @@ void Engine::drawArrayOnImage() {
   const double D = NormalisationDivisor;
   const bool normalise = settings.InterpolateColors && D != 0;
   const double* A = canvas_.color.data();
-  const double* B = canvas_.base.data();
+  const std::int32_t* B = canvas_.base.data();
   const std::int32_t* first = canvas_.firstStep.data();
   const int bands = std::max(1, std::min(H, pool_->size() * kBandsPerThread));
   auto bandRows = [&](int band, int& y0, int& y1) {
