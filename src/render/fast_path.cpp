@@ -548,17 +548,23 @@ void Engine::drawStepFast(StepFrame& f) {
         const long long perPoint = (N246 + 1) * (N246 + 1);
         if (perPoint * good >= tuning.parallelUpdates && threads > 1) bands = std::min(H, threads);
         splitBands(bands, 0);
+        sc.cols246.resize(static_cast<std::size_t>(bands));
+        sc.rows246.resize(static_cast<std::size_t>(bands));
+        if (N246 <= kMaxTable246)
+          for (int b = 0; b < bands; ++b) {
+            sc.cols246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(N246 + 1));
+            sc.rows246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(N246 + 1));
+          }
         double* colour = canvas_.color.data();
         std::int32_t* firstStep = canvas_.firstStep.data();
         auto inkBand = [&](int band) {
           std::uint64_t updates = 0;
           const long long y0 = sc.bandEdges[static_cast<std::size_t>(band)], y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
+          std::vector<int>& colOf = sc.cols246[static_cast<std::size_t>(band)];
+          std::vector<int>& rowOf = sc.rows246[static_cast<std::size_t>(band)];
           for (int j = 0; j < good; ++j) {
             const PointDetail& P = sc.detail[static_cast<std::size_t>(j)];
             const double z = sc.ink[static_cast<std::size_t>(j)].z;
-            const SubPointRange cols = subPointRange([&](double v) { return getPixelFromReal('x', v); }, P.x, Nd, p246, W);
-            const SubPointRange rows = subPointRange([&](double v) { return getPixelFromReal('y', v); }, P.y, Nd, p246, H);
-            if (cols.lo > cols.hi || rows.lo > rows.hi) continue;
             auto ink = [&](long long x, long long y, double w) {
               if (y < y0 || y >= y1) return;
               double col[3];
@@ -577,13 +583,19 @@ void Engine::drawStepFast(StepFrame& f) {
               ++updates;
             };
             if (N246 <= kMaxTable246) {
+              // A sub-point's column depends on i alone and its row on j alone.
+              for (long long i = 0; i <= N246; ++i) {
+                colOf[static_cast<std::size_t>(i)] = getPixelFromReal('x', P.x + subPointOffset(i, Nd, p246));
+                rowOf[static_cast<std::size_t>(i)] = getPixelFromReal('y', P.y + subPointOffset(i, Nd, p246));
+              }
               for (const Offset246& o : sc.offsets246) {
-                if (o.i < cols.lo || o.i > cols.hi || o.j < rows.lo || o.j > rows.hi) continue;
-                const int x = getPixelFromReal('x', P.x + subPointOffset(o.i, Nd, p246));
-                const int y = getPixelFromReal('y', P.y + subPointOffset(o.j, Nd, p246));
+                const int x = colOf[static_cast<std::size_t>(o.i)], y = rowOf[static_cast<std::size_t>(o.j)];
+                if (!pixelOnCanvas(x, y)) continue;
                 ink(x, y, o.w);
               }
             } else {
+              const SubPointRange cols = subPointRange([&](double v) { return getPixelFromReal('x', v); }, P.x, Nd, p246, W);
+              const SubPointRange rows = subPointRange([&](double v) { return getPixelFromReal('y', v); }, P.y, Nd, p246, H);
               for (long long i = cols.lo; i <= cols.hi; ++i) {
                 const double ox = subPointOffset(i, Nd, p246);
                 const int x = getPixelFromReal('x', P.x + ox);

@@ -76,6 +76,7 @@ struct Engine::FastScratch {
   std::vector<long long> bandEdges;
   std::vector<int> rowCount;
   std::vector<std::uint64_t> bandUpdates;
+  std::vector<std::vector<int>> cols246, rows246;  // per band: pixels of the older inking's sub-points
 };
 
 }  // namespace zorva
