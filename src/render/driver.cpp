@@ -6,11 +6,6 @@
 
 namespace zorva {
 
-namespace {
-// Failures reported once per drawing.
-enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
-}  // namespace
-
 void Engine::SetupProgressBar(int max) {
   host_->progressRange(max);
   host_->progressPosition(0);

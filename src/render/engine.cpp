@@ -86,7 +86,7 @@ void Engine::startUp() {
   host_->status("Hello");
 }
 
-void Engine::reportOnce(int what, const std::string& text) {
+void Engine::reportOnce(Report what, const std::string& text) {
   const std::uint32_t bit = 1u << what;
   if (reported_ & bit) return;
   reported_ |= bit;

@@ -291,7 +291,9 @@ class Engine {
   static std::string timeStamp();  // yyyymmdd_hh_nn_ss__zzz, local time
 
  private:
-  void reportOnce(int what, const std::string& text);
+  // Failures reported once per drawing.
+  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
+  void reportOnce(Report what, const std::string& text);
   void pixelConversionFailure(double numerator, double twoS);
   void computeMultiplierValues(double t);
   // Steps 1 to 8 of a step: false when the step draws nothing.

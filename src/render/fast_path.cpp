@@ -28,7 +28,6 @@ namespace zorva {
 
 namespace {
 
-constexpr double kTwoPi = 2 * kPi;
 constexpr long long kMaxTableRadius = 200;     // larger splodges weigh pixels on the fly
 constexpr long long kMaxTable246 = 400;        // sub-point tables of the older inking up to this N
 

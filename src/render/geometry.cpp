@@ -9,11 +9,6 @@
 
 namespace zorva {
 
-namespace {
-enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
-constexpr double kTwoPi = 2 * kPi;
-}  // namespace
-
 // ---- the plane ---------------------------------------------------------------
 
 double Engine::rotatePointByIota(char axis, double px, double py, double cx, double cy, double angle) {

@@ -7,6 +7,7 @@
 namespace zorva {
 
 inline constexpr double kPi = 3.14159265358979323846;
+inline constexpr double kTwoPi = 2 * kPi;
 
 // Linear interpolation through (x0, y0) and (x1, y1) at x, without clamping;
 // the mean when x0 equals x1.
