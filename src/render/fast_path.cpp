@@ -1,7 +1,9 @@
-// The fast path of one drawing step. Same formulas as the reference in
-// geometry.cpp and inking.cpp, organised for speed:
+// The fast path of one drawing step: the reference's formulas (the point
+// formulas of point_geometry.h and the colour rules of ink_pixel.h are
+// shared), organised for speed:
 //  - what depends only on the step is worked out once (trigonometry of the
-//    step's angles, splodge weights with their intensity power);
+//    step's angles, splodge weights with their intensity power), and kept
+//    for the next step while its inputs stay the same;
 //  - the points of a step are computed in chunks, in parallel where no
 //    mouse has to be read, after the angles and random numbers have been
 //    drawn in order;
