@@ -227,29 +227,25 @@ int Engine::openIniFile(const std::string& file) {
 
 // ---- toggles ------------------------------------------------------------------------
 
+bool Engine::toggle(bool& flag, const char* on, const char* off) {
+  flag = !flag;
+  host_->status(flag ? on : off);
+  return flag;
+}
+
 bool Engine::toggleDrawEachStep() {
-  DrawEachStep = !DrawEachStep;
-  host_->status(DrawEachStep ? "Displaying each step as it is calculated" : "Not displaying each step as it is calculated");
-  return DrawEachStep;
+  return toggle(DrawEachStep, "Displaying each step as it is calculated", "Not displaying each step as it is calculated");
 }
 
 bool Engine::toggleSaveEachStep() {
-  SaveEachStep = !SaveEachStep;
-  host_->status(SaveEachStep ? "Saving each step as it is calculated" : "Not saving each step as it is calculated");
-  return SaveEachStep;
+  return toggle(SaveEachStep, "Saving each step as it is calculated", "Not saving each step as it is calculated");
 }
 
 bool Engine::toggleClearEachStep() {
-  ClearEachStep = !ClearEachStep;
-  host_->status(ClearEachStep ? "Clearing each step as it is calculated" : "Not clearing each step as it is calculated");
-  return ClearEachStep;
+  return toggle(ClearEachStep, "Clearing each step as it is calculated", "Not clearing each step as it is calculated");
 }
 
-bool Engine::togglePreview() {
-  Preview = !Preview;
-  host_->status(Preview ? "Drawing in preview mode" : "Not drawing in preview mode");
-  return Preview;
-}
+bool Engine::togglePreview() { return toggle(Preview, "Drawing in preview mode", "Not drawing in preview mode"); }
 
 bool Engine::toggleBelowNormalPriority() {
   BelowNormalPriority = !BelowNormalPriority;
@@ -259,10 +255,6 @@ bool Engine::toggleBelowNormalPriority() {
   return BelowNormalPriority;
 }
 
-bool Engine::toggleTransparency() {
-  UseTransparency = !UseTransparency;
-  host_->status("");
-  return UseTransparency;
-}
+bool Engine::toggleTransparency() { return toggle(UseTransparency, "", ""); }
 
 }  // namespace zorva

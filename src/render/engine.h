@@ -291,6 +291,7 @@ class Engine {
   static std::string timeStamp();  // yyyymmdd_hh_nn_ss__zzz, local time
 
  private:
+  bool toggle(bool& flag, const char* on, const char* off);
   // Failures reported once per drawing.
   enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
   void reportOnce(Report what, const std::string& text);
