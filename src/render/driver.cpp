@@ -91,8 +91,10 @@ void Engine::RunDrawing() {
   }
   auto& m = MultiplierValues;
 
-  for (std::int64_t stepNo = 0; stepNo <= settings.Steps; ++stepNo) {
-    // The option windows may change settings between steps; read them afresh.
+  // The loop runs to the number of steps it started with; the option windows
+  // may change the settings between steps, and every formula reads them afresh.
+  const std::int64_t lastStep = s.Steps;
+  for (std::int64_t stepNo = 0; stepNo <= lastStep; ++stepNo) {
     const int Steps = settings.Steps;
     if (Steps <= 0) break;
     const int i = static_cast<int>(stepNo);

@@ -251,7 +251,16 @@ bool Engine::toggleBelowNormalPriority() {
   BelowNormalPriority = !BelowNormalPriority;
   // "Normal" is the niceness the program started with. Going back up may need
   // privileges an ordinary user lacks; the request is then simply refused.
-  setpriority(PRIO_PROCESS, 0, BelowNormalPriority ? std::max(startNice_, 10) : startNice_);
+  // On Linux niceness belongs to each thread, so every thread is told.
+  const int nice = BelowNormalPriority ? std::max(startNice_, 10) : startNice_;
+  std::error_code ec;
+  bool any = false;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
+    const std::string tid = task.path().filename().string();
+    setpriority(PRIO_PROCESS, static_cast<id_t>(std::stoul(tid)), nice);
+    any = true;
+  }
+  if (!any) setpriority(PRIO_PROCESS, 0, nice);
   return BelowNormalPriority;
 }
 

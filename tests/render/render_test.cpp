@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "render/engine.h"
@@ -516,6 +517,37 @@ TEST_F(Drawing, BezierSetUpAroundTheCentreForStartAndEndCurves) {
   EXPECT_EQ(engine.ScratchBezier.GetXAt(1), 2);
   engine.SetUpBezier(5);
   EXPECT_EQ(host.messages.back(), "There is a problem with the bezier being set up. (5)");
+}
+
+}  // namespace
+}  // namespace zorva
+
+#include <sys/resource.h>
+
+namespace zorva {
+namespace {
+
+TEST_F(Drawing, MenuTogglesAndTheirStatusTexts) {
+  EXPECT_TRUE(engine.toggleDrawEachStep());
+  EXPECT_EQ(host.statuses.back(), "Displaying each step as it is calculated");
+  EXPECT_FALSE(engine.toggleDrawEachStep());
+  EXPECT_EQ(host.statuses.back(), "Not displaying each step as it is calculated");
+  EXPECT_TRUE(engine.toggleSaveEachStep());
+  EXPECT_EQ(host.statuses.back(), "Saving each step as it is calculated");
+  EXPECT_TRUE(engine.toggleClearEachStep());
+  EXPECT_EQ(host.statuses.back(), "Clearing each step as it is calculated");
+  EXPECT_FALSE(engine.toggleClearEachStep());
+  EXPECT_EQ(host.statuses.back(), "Not clearing each step as it is calculated");
+  // Below normal priority reaches the drawing threads too.
+  engine.setThreads(3);
+  const int before = getpriority(PRIO_PROCESS, 0);
+  EXPECT_TRUE(engine.toggleBelowNormalPriority());
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), std::max(before, 10));
+  int lowered = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+    lowered += getpriority(PRIO_PROCESS, static_cast<id_t>(std::stoul(task.path().filename().string()))) >= 10;
+  EXPECT_GE(lowered, 3);
+  engine.toggleBelowNormalPriority();
 }
 
 }  // namespace
