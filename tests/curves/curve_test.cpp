@@ -1,363 +1,199 @@
 #include "curves/curve.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <limits>
+#include <string>
 #include <vector>
+
+#include "settings/number_format.h"
+#include "support/test_support.h"
 
 namespace zorva {
 namespace {
 
-qCurve curveOf(const std::vector<qCoord>& points) {
+constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+namespace fs = std::filesystem;
+using Points = std::vector<qCoord>;
+using Xs = std::vector<double>;
+
+qCurve curveOf(const Points& points) {
   qCurve curve;
   for (const qCoord& p : points) curve.AddPoint(p.X, p.Y);
   return curve;
 }
 
-std::vector<double> xsOf(const qCurve& curve) {
-  std::vector<double> xs;
-  for (const qCoord& p : curve.Points()) xs.push_back(p.X);
-  return xs;
-}
-
-// Points (x, 10 * x) for x in xs, so a point's origin is visible from X alone.
-qCurve curveOfXs(const std::vector<double>& xs) {
+// Points (x, 10 * x), so that X alone shows where a point came from.
+qCurve curveOfXs(const Xs& xs) {
   qCurve curve;
   for (double x : xs) curve.AddPoint(x, 10 * x);
   return curve;
 }
 
-// --- qCoord -------------------------------------------------------------------
-
-TEST(CurveCoord, ArithmeticAndGeometry) {
-  qCoord p(3, 4);
-  EXPECT_EQ(p.Length(), 5);
-  p.Add(qCoord(1, -1));
-  EXPECT_EQ(p, qCoord(4, 3));
-  p.Scale(0.5);
-  EXPECT_EQ(p, qCoord(2, 1.5));
-
-  qCoord e(3, 5);
-  e.ExpandAround(qCoord(1, 1), 3);
-  EXPECT_EQ(e, qCoord(7, 13));
-
-  qCoord r(2, 1);
-  r.RotateAround(qCoord(1, 1), M_PI / 2);  // a quarter turn anticlockwise
-  EXPECT_NEAR(r.X, 1, 1e-15);
-  EXPECT_NEAR(r.Y, 2, 1e-15);
-
-  EXPECT_EQ(qCoord::Difference(qCoord(5, 7), qCoord(2, 10)), qCoord(3, -3));
-  EXPECT_EQ(qCoord::DiffX(qCoord(5, 7), qCoord(2, 10)), 3);
-  EXPECT_EQ(qCoord::DiffY(qCoord(5, 7), qCoord(2, 10)), -3);
-  EXPECT_EQ(qCoord::Create(qCoord(1, 2)), qCoord(1, 2));
+Xs xsOf(const qCurve& curve) {
+  Xs xs;
+  for (const qCoord& p : curve.Points()) xs.push_back(p.X);
+  return xs;
 }
 
 TEST(CurveCoord, DivideMultipliesByTheReciprocal) {
-  // 5 / 49 and 5 * (1 / 49) differ in the last bit; Divide must give the latter.
-  ASSERT_NE(5.0 / 49.0, 5.0 * (1.0 / 49.0));
   qCoord p(5, 5);
   p.Divide(49);
-  EXPECT_EQ(p.X, 5.0 * (1.0 / 49.0));
+  EXPECT_EQ(p.X, 5.0 * (1.0 / 49.0));  // not 5.0 / 49.0, which differs in the last bit
 }
 
-// --- qCurve: points, Sum and Centre ------------------------------------------
-
-TEST(Curve, NewCurveIsEmptyAtTheOrigin) {
-  qCurve curve;
-  EXPECT_EQ(curve.GetLength(), 0);
-  EXPECT_EQ(curve.GetHighOfPoints(), -1);
-  EXPECT_EQ(curve.Sum(), qCoord());
-  EXPECT_EQ(curve.Centre(), qCoord());
-}
-
-TEST(Curve, AddPointKeepsARunningMeanThatMoveByDoesNotTouchInSum) {
-  qCurve curve;
-  curve.AddPoint(1, 1);
-  curve.AddPoint(3, 5);
-  EXPECT_EQ(curve.Centre(), qCoord(2, 3));
-  EXPECT_EQ(curve.Sum(), qCoord(4, 6));
-
+TEST(Curve, SumAndCentreAreKeptByEachOperationItsOwnWay) {
+  qCurve curve = curveOf({{1, 1}, {3, 5}});
+  // MoveBy moves the points and Centre but not Sum; the next AddPoint builds
+  // on the unmoved Sum: (4 + 2, 6 + 3) / 3.
   curve.MoveBy(1, 0);
+  EXPECT_EQ(curve.Points(), (Points{{2, 1}, {4, 5}}));
   EXPECT_EQ(curve.Centre(), qCoord(3, 3));
-  EXPECT_EQ(curve.Sum(), qCoord(4, 6));
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{2, 4}));
-
-  // The next AddPoint works from the unmoved Sum: (4 + 2, 6 + 3) / 3.
   curve.AddPoint(2, 3);
+  EXPECT_EQ(curve.Sum(), qCoord(6, 9));
   EXPECT_EQ(curve.Centre(), qCoord(2, 3));
-}
 
-TEST(Curve, InsertPointRecomputesFromAllPoints) {
-  qCurve curve = curveOf({{0, 0}, {2, 0}});
-  curve.MoveBy(10, 0);  // Sum stays (2, 0) while the points are at 10 and 12
-  curve.InsertPoint(qCoord(14, 3), 1);
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{10, 14, 12}));
-  EXPECT_EQ(curve.Sum(), qCoord(36, 3));
-  EXPECT_EQ(curve.Centre(), qCoord(12, 1));
-
-  curve.InsertPoint(qCoord(0, 0), 0);
-  curve.InsertPoint(qCoord(4, 0), curve.GetLength());  // at the end = append
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{0, 10, 14, 12, 4}));
-
-  // A point of the curve itself can be inserted.
-  curve.InsertPoint(curve.GetPointI(2), 0);
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{14, 0, 10, 14, 12, 4}));
-
-  // Outside 0 .. count nothing happens at all.
-  const qCoord centre = curve.Centre();
-  curve.InsertPoint(qCoord(99, 99), -1);
-  curve.InsertPoint(qCoord(99, 99), curve.GetLength() + 1);
-  EXPECT_EQ(curve.GetLength(), 6);
-  EXPECT_EQ(curve.Centre(), centre);
-}
-
-TEST(Curve, EmptyReleasesPointsAndResetsTheMean) {
-  qCurve curve = curveOf({{1, 2}, {3, 4}});
+  // Writing to points leaves both; Empty resets them.
+  curve.GetPointI(1).SetXY(30, 40);
+  curve.SetXYofI(qCoord(50, 60), 2);
+  EXPECT_EQ(curve.Points(), (Points{{2, 1}, {30, 40}, {50, 60}}));
+  EXPECT_EQ(curve.Sum(), qCoord(6, 9));
   curve.Empty();
-  EXPECT_EQ(curve.GetLength(), 0);
-  EXPECT_EQ(curve.Sum(), qCoord());
-  EXPECT_EQ(curve.Centre(), qCoord());
   curve.AddPoint(5, 6);
   EXPECT_EQ(curve.Centre(), qCoord(5, 6));
 }
 
-TEST(Curve, PointAccessWritesThroughAndLeavesTheMean) {
-  qCurve curve = curveOf({{1, 2}, {3, 4}, {5, 6}});
-  EXPECT_EQ(curve.GetXofI(1), 3);
-  EXPECT_EQ(curve.GetYofI(2), 6);
+TEST(Curve, InsertPointRecomputesAndIndexesOutsideAreHarmless) {
+  qCurve curve = curveOf({{0, 0}, {2, 0}});
+  curve.MoveBy(10, 0);  // a stale Sum of (2, 0)
+  curve.InsertPoint(qCoord(14, 3), 1);
+  EXPECT_EQ(xsOf(curve), (Xs{10, 14, 12}));
+  EXPECT_EQ(curve.Centre(), qCoord(12, 1));
 
-  curve.GetPointI(1).SetXY(30, 40);
-  EXPECT_EQ(curve.GetXofI(1), 30);
-  EXPECT_EQ(curve.GetYofI(1), 40);
-
-  curve.SetXYofI(qCoord(50, 60), 2);
-  EXPECT_EQ(curve.Points()[2], qCoord(50, 60));
-  EXPECT_EQ(curve.Sum(), qCoord(9, 12));
-  EXPECT_EQ(curve.Centre(), qCoord(3, 4));
-}
-
-TEST(Curve, IndexesOutsideTheCurveAreHarmless) {
-  qCurve curve = curveOf({{1, 2}, {3, 4}});
-  for (std::int32_t i : {-1, 2, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}) {
-    EXPECT_EQ(curve.GetXofI(i), 0) << i;
-    EXPECT_EQ(curve.GetYofI(i), 0) << i;
-    qCoord& detached = curve.GetPointI(i);
-    EXPECT_EQ(detached, qCoord()) << i;
-    detached.SetXY(7, 7);
+  curve.InsertPoint(qCoord(4, 0), curve.GetLength());  // at the end
+  curve.InsertPoint(curve.GetPointI(2), 0);            // one of its own points
+  curve.InsertPoint(qCoord(99, 99), -1);
+  curve.InsertPoint(qCoord(99, 99), curve.GetLength() + 1);
+  for (std::int32_t i : {-1, 5, kMinInt, kMaxInt}) {  // a detached point starts at (0, 0) every time
+    curve.GetPointI(i).SetXY(7, 7);
     curve.SetXYofI(qCoord(8, 8), i);
-    EXPECT_EQ(curve.GetPointI(i), qCoord()) << "a detached point starts at (0, 0) every time";
+    EXPECT_EQ(curve.GetXofI(i) + curve.GetYofI(i) + curve.GetPointI(i).X, 0) << i;
   }
-  EXPECT_EQ(curve.Points(), (std::vector<qCoord>{{1, 2}, {3, 4}}));
-  const qCurve& constCurve = curve;
-  EXPECT_EQ(constCurve.GetPointI(5), qCoord());
+  EXPECT_EQ(xsOf(curve), (Xs{12, 10, 14, 12, 4}));
 }
 
-TEST(Curve, RotateAndExpandWorkAboutTheCentreAndKeepIt) {
-  qCurve square = curveOf({{1, 1}, {3, 1}, {3, 3}, {1, 3}});
-  ASSERT_EQ(square.Centre(), qCoord(2, 2));
-  square.Rotate(M_PI / 2);
-  const std::vector<qCoord> turned{{3, 1}, {3, 3}, {1, 3}, {1, 1}};
-  for (std::size_t i = 0; i < turned.size(); ++i) {
-    EXPECT_NEAR(square.Points()[i].X, turned[i].X, 1e-15) << i;
-    EXPECT_NEAR(square.Points()[i].Y, turned[i].Y, 1e-15) << i;
-  }
-  EXPECT_EQ(square.Centre(), qCoord(2, 2));
-
+TEST(Curve, RotateAndExpandWorkAboutTheCentreOrAGivenPoint) {
   qCurve line = curveOf({{0, 0}, {4, 2}});
-  line.MoveBy(10, 0);  // Centre moves along, so Expand still works about the middle
+  line.MoveBy(10, 0);  // Centre moves along and stays the pivot
   line.Expand(2);
-  EXPECT_EQ(line.Points(), (std::vector<qCoord>{{8, -1}, {16, 3}}));
+  EXPECT_EQ(line.Points(), (Points{{8, -1}, {16, 3}}));
+  line.Rotate(M_PI / 2);
+  EXPECT_LT(qCoord::Difference(line.GetPointI(0), qCoord(14, -3)).Length(), 1e-14);
   EXPECT_EQ(line.Centre(), qCoord(12, 1));
   EXPECT_EQ(line.Sum(), qCoord(4, 2));
+
+  // The class-level forms take the pivot and keep Centre too.
+  qCurve::ExpandCurve(line, qCoord(0, 0), 0.5);
+  qCurve::RotateCurve(line, qCoord(0, 0), M_PI);
+  EXPECT_LT(qCoord::Difference(line.GetPointI(0), qCoord(-7, 1.5)).Length(), 1e-14);
+  EXPECT_EQ(line.Centre(), qCoord(12, 1));
 }
 
 TEST(Curve, PointByPercentageIsAClampedFlooredIndex) {
   const qCurve eleven = curveOfXs({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-  EXPECT_EQ(eleven.GetPointByPercentage(150), 10);
-  EXPECT_EQ(eleven.GetPointByPercentage(100), 10);
-  EXPECT_EQ(eleven.GetPointByPercentage(-3), 0);
-  EXPECT_EQ(eleven.GetPointByPercentage(55), 5);
-  EXPECT_EQ(eleven.GetPointByPercentage(59), 5);
-  EXPECT_EQ(eleven.GetPointByPercentage(std::numeric_limits<std::int32_t>::max()), 10);
-  EXPECT_EQ(eleven.GetPointByPercentage(std::numeric_limits<std::int32_t>::min()), 0);
-
-  const qCurve four = curveOfXs({0, 1, 2, 3});
-  EXPECT_EQ(four.GetPointByPercentage(50), 1);  // 1.5 floors to 1
-  EXPECT_EQ(four.GetPointByPercentage(67), 2);  // 2.01
-
-  const qCurve empty;
-  EXPECT_EQ(empty.GetPointByPercentage(50), -1);
-  EXPECT_EQ(empty.GetPointByPercentage(0), 0);
+  const std::pair<std::int32_t, std::int32_t> cases[] = {{150, 10}, {100, 10},     {-3, 0},     {55, 5},
+                                                         {59, 5},   {kMaxInt, 10}, {kMinInt, 0}};
+  for (auto [percent, index] : cases) EXPECT_EQ(eleven.GetPointByPercentage(percent), index) << percent;
+  EXPECT_EQ(qCurve().GetPointByPercentage(50), -1);
+  EXPECT_EQ(qCurve().GetPointByPercentage(0), 0);
 }
 
-// --- class-level operations ---------------------------------------------------
-
-TEST(Curve, CopyCurveRecomputesTheMeanOfTheCopy) {
+TEST(Curve, CopyReverseAndRemoveRebuildTheMean) {
   qCurve source = curveOf({{1, 1}, {3, 5}});
-  source.MoveBy(1, 1);  // source's Sum is now stale
-  qCurve dest = curveOf({{100, 100}, {0, 0}, {7, 7}});
+  source.MoveBy(1, 1);  // a stale Sum
+  qCurve dest = curveOfXs({100, 0, 7});
   qCurve::CopyCurve(source, dest);
   EXPECT_EQ(dest.Points(), source.Points());
   EXPECT_EQ(dest.Sum(), qCoord(6, 8));
-  EXPECT_EQ(dest.Centre(), qCoord(3, 4));
 
-  qCurve::CopyCurve(qCurve(), dest);
-  EXPECT_EQ(dest.GetLength(), 0);
-  EXPECT_EQ(dest.Sum(), qCoord());
-  EXPECT_EQ(dest.Centre(), qCoord());
-
-  // Copying onto itself keeps the points.
-  qCurve::CopyCurve(source, source);
-  EXPECT_EQ(source.Points(), (std::vector<qCoord>{{2, 2}, {4, 6}}));
-  EXPECT_EQ(source.Sum(), qCoord(6, 8));
-}
-
-TEST(Curve, ReverseCurveAddsFromLastToFirst) {
-  const qCurve source = curveOfXs({1, 2, 3});
-  qCurve dest = curveOfXs({9});
-  qCurve::ReverseCurve(source, dest);
-  EXPECT_EQ(xsOf(dest), (std::vector<double>{3, 2, 1}));
+  qCurve::ReverseCurve(curveOfXs({1, 2, 3}), dest);
+  EXPECT_EQ(xsOf(dest), (Xs{3, 2, 1}));
   EXPECT_EQ(dest.Centre(), qCoord(2, 20));
+  qCurve::ReverseCurve(dest, dest);
+  EXPECT_EQ(xsOf(dest), (Xs{1, 2, 3}));
 
-  qCurve self = curveOfXs({1, 2, 3, 4});
-  qCurve::ReverseCurve(self, self);
-  EXPECT_EQ(xsOf(self), (std::vector<double>{4, 3, 2, 1}));
-}
-
-TEST(Curve, RemovePointDropsOneIndexAndRecomputes) {
-  qCurve curve = curveOfXs({1, 2, 3, 4});
-  qCurve scratch = curveOfXs({50, 60});
+  qCurve curve = curveOfXs({1, 2, 3, 4}), scratch = curveOfXs({50, 60});
   qCurve::RemovePoint(1, curve, scratch);
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{1, 3, 4}));
-  EXPECT_EQ(xsOf(scratch), (std::vector<double>{1, 3, 4}));
-  EXPECT_EQ(curve.Centre(), qCoord(8.0 / 3, 80.0 / 3));
-
-  qCurve::RemovePoint(0, curve, scratch);
-  qCurve::RemovePoint(1, curve, scratch);  // the last one
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{3}));
-}
-
-TEST(Curve, RemovePointOutsideKeepsPointsButRecomputesTheMean) {
-  qCurve curve = curveOfXs({1, 2, 3});
+  EXPECT_EQ(xsOf(curve), (Xs{1, 3, 4}));
+  EXPECT_EQ(xsOf(scratch), xsOf(curve));
   curve.GetPointI(0).SetXY(4, 40);  // Centre is now stale
-  qCurve scratch;
-  for (std::int32_t i : {3, -1, std::numeric_limits<std::int32_t>::max()}) {
+  for (std::int32_t i : {3, -1, kMaxInt}) {
     qCurve::RemovePoint(i, curve, scratch);
-    EXPECT_EQ(xsOf(curve), (std::vector<double>{4, 2, 3})) << i;
-    EXPECT_EQ(curve.Centre(), qCoord(3, 30)) << i;
+    EXPECT_EQ(xsOf(curve), (Xs{4, 3, 4})) << i;
+    EXPECT_EQ(curve.Centre(), qCoord(11.0 / 3, 110.0 / 3)) << i;
   }
-  // Scratch and curve may even be the same curve.
-  qCurve::RemovePoint(1, curve, curve);
-  EXPECT_EQ(xsOf(curve), (std::vector<double>{4, 3}));
-}
-
-TEST(Curve, TranslateRotateAndExpandAboutAGivenPoint) {
-  qCurve curve = curveOf({{1, 0}, {2, 0}});
-  qCurve::TranslateCurve(curve, qCoord(1, 2));
-  EXPECT_EQ(curve.Points(), (std::vector<qCoord>{{2, 2}, {3, 2}}));
-  EXPECT_EQ(curve.Centre(), qCoord(2.5, 2));
-  EXPECT_EQ(curve.Sum(), qCoord(3, 0));
-
-  qCurve::ExpandCurve(curve, qCoord(2, 2), 3);
-  EXPECT_EQ(curve.Points(), (std::vector<qCoord>{{2, 2}, {5, 2}}));
-
-  qCurve::RotateCurve(curve, qCoord(2, 2), M_PI);
-  EXPECT_NEAR(curve.GetXofI(1), -1, 1e-15);
-  EXPECT_NEAR(curve.GetYofI(1), 2, 1e-15);
-  EXPECT_EQ(curve.Centre(), qCoord(2.5, 2));
-  EXPECT_EQ(curve.Sum(), qCoord(3, 0));
-
-  // About one of its own points: that point stays put and the rest turn
-  // about where it was.
-  qCurve own = curveOf({{1, 1}, {2, 1}, {3, 1}});
-  qCurve::RotateCurve(own, own.GetPointI(1), M_PI / 2);
-  EXPECT_EQ(own.Points()[1], qCoord(2, 1));
-  EXPECT_NEAR(own.GetXofI(2), 2, 1e-15);
-  EXPECT_NEAR(own.GetYofI(2), 2, 1e-15);
-  qCurve spread = curveOf({{1, 1}, {2, 1}, {4, 3}});
-  qCurve::ExpandCurve(spread, spread.GetPointI(0), 2);
-  EXPECT_EQ(spread.Points(), (std::vector<qCoord>{{1, 1}, {3, 1}, {7, 5}}));
+  qCurve::RemovePoint(2, curve, curve);  // the last one, with curve as its own scratch
+  EXPECT_EQ(xsOf(curve), (Xs{4, 3}));
 }
 
 TEST(Curve, InsertCurveSplicesAReversedResampledRun) {
   const qCurve main = curveOfXs({1, 2, 3, 4});
   const qCurve inserted = curveOfXs({100, 101, 102, 103, 104});
-  struct Case {
-    std::int32_t atIndex;
-    double factor;
-    std::vector<double> expected;
-  };
-  const Case cases[] = {
-      // Factor 1: from the last point down to index 1; index 0 is never taken.
+  const std::tuple<std::int32_t, double, Xs> cases[] = {
+      // n = floor((5 - 1) * factor) points, point k at floor(k / factor), k = n .. 1.
       {1, 1, {1, 2, 104, 103, 102, 101, 3, 4}},
-      // n = 2: points 4 and 2.
       {1, 0.5, {1, 2, 104, 102, 3, 4}},
-      // n = 8: k / 2 = 4, 3.5, 3, 2.5, 2, 1.5, 1, 0.5.
       {0, 2, {1, 104, 103, 103, 102, 102, 101, 101, 100, 2, 3, 4}},
-      // n = floor(4 * 0.3) = 1: floor(1 / 0.3) = 3.
       {0, 0.3, {1, 103, 2, 3, 4}},
-      // Negative factors insert nothing.
-      {1, -1, {1, 2, 3, 4}},
-      // Before everything, and after everything.
       {-1, 1, {104, 103, 102, 101, 1, 2, 3, 4}},
-      {std::numeric_limits<std::int32_t>::min(), 0.5, {104, 102, 1, 2, 3, 4}},
       {3, 0.5, {1, 2, 3, 4, 104, 102}},
-      {std::numeric_limits<std::int32_t>::max(), 0.5, {1, 2, 3, 4, 104, 102}},
-  };
-  for (const Case& c : cases) {
+      {kMaxInt, 0.5, {1, 2, 3, 4, 104, 102}}};
+  for (const auto& [atIndex, factor, expected] : cases) {
     qCurve result = main;
-    qCurve::InsertCurve(result, inserted, c.atIndex, c.factor);
-    EXPECT_EQ(xsOf(result), c.expected) << "at " << c.atIndex << " factor " << c.factor;
-    qCurve recount;
-    qCurve::CopyCurve(result, recount);
-    EXPECT_EQ(result.Centre(), recount.Centre());
+    qCurve::InsertCurve(result, inserted, atIndex, factor);
+    EXPECT_EQ(xsOf(result), expected) << "at " << atIndex << " factor " << factor;
+    EXPECT_EQ(result.Centre(), curveOf(result.Points()).Centre()) << "at " << atIndex << " factor " << factor;
   }
-}
 
-TEST(Curve, InsertCurveLeavesMainUntouchedForMeaninglessFactors) {
-  qCurve main = curveOfXs({1, 2, 3});
-  main.MoveBy(0, 1);  // a stale Sum shows whether Main was rebuilt
-  const qCurve inserted = curveOfXs({100, 101, 102});
-  for (double factor : {0.0, -0.0, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                        std::numeric_limits<double>::quiet_NaN()}) {
-    qCurve result = main;
+  // Meaningless factors leave Main as it was, stale Sum included.
+  qCurve stale = main;
+  stale.MoveBy(0, 1);
+  for (double factor : {0.0, -0.0, kInf, -kInf, kNaN}) {
+    qCurve result = stale;
     qCurve::InsertCurve(result, inserted, 1, factor);
-    EXPECT_EQ(result.Points(), main.Points()) << factor;
-    EXPECT_EQ(result.Sum(), main.Sum()) << factor;
-    EXPECT_EQ(result.Centre(), main.Centre()) << factor;
+    EXPECT_TRUE(result.Points() == stale.Points() && result.Sum() == stale.Sum()) << factor;
   }
 }
 
 TEST(Curve, InsertCurveNeverReadsOutsideOrRunsAway) {
-  const qCurve main = curveOfXs({1, 2});
-  // An empty Inserted with a negative factor gives positive n but no points.
-  qCurve result = main;
-  qCurve::InsertCurve(result, qCurve(), 0, -2);
-  EXPECT_EQ(xsOf(result), (std::vector<double>{1, 2}));
+  qCurve result = curveOfXs({1, 2});
+  qCurve::InsertCurve(result, qCurve(), 0, -2);  // n = 2, but no points to take
+  EXPECT_EQ(xsOf(result), (Xs{1, 2}));
 
-  // An empty Main.
   result.Empty();
   qCurve::InsertCurve(result, curveOfXs({7, 8, 9}), 0, 1);
-  EXPECT_EQ(xsOf(result), (std::vector<double>{9, 8}));
+  EXPECT_EQ(xsOf(result), (Xs{9, 8}));
 
-  // Inserted may be Main itself.
   result = curveOfXs({1, 2, 3});
   qCurve::InsertCurve(result, result, 0, 1);
-  EXPECT_EQ(xsOf(result), (std::vector<double>{1, 3, 2, 2, 3}));
+  EXPECT_EQ(xsOf(result), (Xs{1, 3, 2, 2, 3}));
 
-  // A huge factor is capped rather than asking for billions of points.
-  result = main;
+  result = curveOfXs({1, 2});
   qCurve::InsertCurve(result, curveOfXs({7, 8}), 0, 1e300);
   ASSERT_EQ(result.GetLength(), 2 + qCurve::kMaxInsertedRun);
-  EXPECT_EQ(result.GetXofI(0), 1);
   EXPECT_EQ(result.GetXofI(1), 7);  // floor(k / 1e300) is 0 for every k
   EXPECT_EQ(result.GetXofI(result.GetHighOfPoints()), 2);
 }
 
-// --- qBezier ------------------------------------------------------------------
-
-qBezier bezierOf(const std::vector<qCoord>& points, std::int32_t samples = 100) {
+qBezier bezierOf(const Points& points, std::int32_t samples = 100) {
   qBezier bezier;
   bezier.Init(static_cast<std::int32_t>(points.size()), samples);
   for (const qCoord& p : points) bezier.AddPoint(p.X, p.Y);
@@ -365,207 +201,250 @@ qBezier bezierOf(const std::vector<qCoord>& points, std::int32_t samples = 100) 
   return bezier;
 }
 
-// The piece formula spelled out independently, to pin the bits.
-double referencePiece(const std::vector<qCoord>& c, std::size_t piece, double t, bool wantX) {
-  auto v = [&](std::size_t k) { return wantX ? c[3 * piece + k].X : c[3 * piece + k].Y; };
-  double m = 1 - t;
-  return ((m * m) * m) * v(0) + ((3 * (m * m)) * t) * v(1) + ((3 * m) * (t * t)) * v(2) + ((t * t) * t) * v(3);
+// The piece formula written out with its evaluation order, to pin the bits.
+qCoord referencePiece(const Points& c, std::size_t piece, double t) {
+  const qCoord* k = &c[3 * piece];
+  const double m = 1 - t, w0 = (m * m) * m, w1 = (3 * (m * m)) * t, w2 = (3 * m) * (t * t), w3 = (t * t) * t;
+  return qCoord(w0 * k[0].X + w1 * k[1].X + w2 * k[2].X + w3 * k[3].X,
+                w0 * k[0].Y + w1 * k[1].Y + w2 * k[2].Y + w3 * k[3].Y);
 }
 
-TEST(Bezier, InitDecidesValidity) {
+TEST(Bezier, ValidOnlyWithinTheLimitsAndWithExactlyCountPoints) {
   qBezier bezier;
-  EXPECT_FALSE(bezier.Valid());
-  EXPECT_TRUE(bezier.Init(2, 1));
-  EXPECT_EQ(bezier.Controls().size(), 4u);
-  EXPECT_EQ(bezier.Points().size(), 2u);
-  EXPECT_FALSE(bezier.Init(1, 100));
-  EXPECT_FALSE(bezier.Init(0, 100));
-  EXPECT_FALSE(bezier.Init(-5, 100));
-  EXPECT_FALSE(bezier.Init(5, 0));
-  EXPECT_FALSE(bezier.Init(5, -1));
-  // Too big to build: refused before anything is allocated.
-  EXPECT_FALSE(bezier.Init(std::numeric_limits<std::int32_t>::max(), 100));
-  EXPECT_FALSE(bezier.Init(qBezier::kMaxCount + 1, 1));
-  EXPECT_FALSE(bezier.Init(5, std::numeric_limits<std::int32_t>::max()));
-  EXPECT_TRUE(bezier.Controls().empty());
-  EXPECT_EQ(bezier.Count(), 5);
-  EXPECT_EQ(bezier.Samples(), std::numeric_limits<std::int32_t>::max());
-}
+  EXPECT_EQ(bezier.Calculate() + bezier.GetXAt(0.5), 0);
+  EXPECT_TRUE(bezier.Init(2, 1) && bezier.Controls().size() == 4);
+  const std::pair<std::int32_t, std::int32_t> refused[] = {
+      {1, 100}, {0, 100}, {-5, 100}, {5, 0}, {5, -1}, {kMaxInt, 100}, {qBezier::kMaxCount + 1, 1}, {5, kMaxInt}};
+  for (auto [count, samples] : refused)  // refused before anything is allocated
+    EXPECT_FALSE(bezier.Init(count, samples) || !bezier.Controls().empty()) << count << " " << samples;
 
-TEST(Bezier, NotValidEvaluatesToZero) {
-  qBezier never;
-  EXPECT_EQ(never.Calculate(), 0);
-  EXPECT_EQ(never.GetXAt(0.5), 0);
-  EXPECT_EQ(never.GetYAt(0.5), 0);
-
-  // Too few or too many points make Calculate give up.
-  for (int added : {4, 6}) {
-    qBezier bezier;
+  for (int added : {4, 6}) {  // too few or too many points: Calculate gives up
     ASSERT_TRUE(bezier.Init(5, 10));
     for (int i = 0; i < added; ++i) bezier.AddPoint(i + 1, i + 1);
-    EXPECT_EQ(bezier.Calculate(), 0) << added;
-    EXPECT_FALSE(bezier.Valid()) << added;
-    EXPECT_EQ(bezier.GetXAt(0.5), 0) << added;
-    EXPECT_EQ(bezier.GetYAt(1), 0) << added;
+    EXPECT_TRUE(bezier.Calculate() == 0 && !bezier.Valid() && bezier.GetXAt(0.5) == 0) << added;
   }
-
-  // Valid after Init but not yet calculated: nothing to evaluate.
-  qBezier pending;
-  ASSERT_TRUE(pending.Init(2, 10));
-  pending.AddPoint(1, 1);
-  pending.AddPoint(2, 2);
-  EXPECT_EQ(pending.GetXAt(0.5), 0);
+  ASSERT_TRUE(bezier.Init(2, 10));  // Valid, but nothing to evaluate before Calculate
+  bezier.AddPoint(1, 1);
+  bezier.AddPoint(2, 2);
+  EXPECT_EQ(bezier.GetXAt(0.5), 0);
 }
 
 TEST(Bezier, ControlsFollowTheUniformBSpline) {
-  const std::vector<qCoord> p{{0, 0}, {3, 6}, {6, -3}, {9, 3}, {12, 0}};
+  const Points p{{0, 0}, {3, 6}, {6, -3}, {9, 3}, {12, 0}};
   const qBezier bezier = bezierOf(p);
-  ASSERT_TRUE(bezier.Valid());
   const auto& c = bezier.Controls();
   ASSERT_EQ(c.size(), 13u);
-  EXPECT_EQ(c[0], p[0]);
-  EXPECT_EQ(c[12], p[4]);
-  EXPECT_EQ(c[1], qCoord(1, 2));   // (2 P0 + P1) / 3
-  EXPECT_EQ(c[2], qCoord(2, 4));   // (P0 + 2 P1) / 3
-  EXPECT_EQ(c[4], qCoord(4, 3));   // (2 P1 + P2) / 3
-  EXPECT_EQ(c[3], qCoord(3, 3.5)); // halfway between its neighbours
-  for (std::size_t i = 1; i + 1 < p.size(); ++i) {
-    // Junctions lie at (P[i-1] + 4 P[i] + P[i+1]) / 6.
-    EXPECT_NEAR(c[3 * i].X, (p[i - 1].X + 4 * p[i].X + p[i + 1].X) / 6, 1e-14) << i;
-    EXPECT_NEAR(c[3 * i].Y, (p[i - 1].Y + 4 * p[i].Y + p[i + 1].Y) / 6, 1e-14) << i;
-  }
+  EXPECT_EQ(c[1], qCoord(1, 2));    // (2 P0 + P1) / 3
+  EXPECT_EQ(c[2], qCoord(2, 4));    // (P0 + 2 P1) / 3
+  EXPECT_EQ(c[3], qCoord(3, 3.5));  // halfway between its neighbours
+  EXPECT_EQ(c[9], qCoord(9, 1.5));
 }
 
-TEST(Bezier, SectionsAccumulateTheMeasuredLengths) {
-  const std::vector<qCoord> p{{0, 0}, {1, 2}, {4, 1}, {5, 5}, {2, 7}, {0, 3}};
+TEST(Bezier, SectionsAreSampledChordLengthsEveryTimeAfresh) {
+  const Points p{{0, 0}, {1, 2}, {4, 1}, {5, 5}, {2, 7}, {0, 3}};
   for (std::int32_t samples : {1, 7, 100}) {
-    qBezier bezier;
-    bezier.Init(6, samples);
-    for (const qCoord& q : p) bezier.AddPoint(q.X, q.Y);
-    const double total = bezier.Calculate();
+    qBezier bezier = bezierOf(p, samples);
+    bezier.Calculate();  // a second time: the lengths start over
     const auto& sections = bezier.Sections();
     ASSERT_EQ(sections.size(), 5u);
     double cumulative = 0;
     for (std::size_t i = 0; i < sections.size(); ++i) {
-      // The length is the polyline through samples + 1 points of the piece,
-      // each parameter a division of its own.
-      double length = 0;
+      double length = 0;  // each sample's parameter is a division of its own
       for (std::int32_t j = 1; j <= samples; ++j) {
-        double t0 = static_cast<double>(j - 1) / samples;
-        double t1 = static_cast<double>(j) / samples;
-        double dx = referencePiece(bezier.Controls(), i, t1, true) - referencePiece(bezier.Controls(), i, t0, true);
-        double dy = referencePiece(bezier.Controls(), i, t1, false) - referencePiece(bezier.Controls(), i, t0, false);
-        length += std::sqrt(dx * dx + dy * dy);
+        const qCoord a = referencePiece(bezier.Controls(), i, static_cast<double>(j - 1) / samples),
+                     b = referencePiece(bezier.Controls(), i, static_cast<double>(j) / samples);
+        length += std::sqrt((b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y));
       }
       cumulative += length;
       EXPECT_EQ(sections[i].Length, length) << "samples " << samples << " piece " << i;
       EXPECT_EQ(sections[i].Cumulative, cumulative) << "samples " << samples << " piece " << i;
     }
-    EXPECT_EQ(total, cumulative);
     EXPECT_EQ(bezier.GetTotalLength(), cumulative);
   }
-  // One sample per piece measures the chord between junctions.
-  qBezier chords = bezierOf({{0, 0}, {6, 0}, {12, 0}}, 1);
-  EXPECT_EQ(chords.Sections()[0].Length, 6);
-}
-
-TEST(Bezier, CalculatingAgainDoesNotAddUp) {
-  qBezier bezier = bezierOf({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}});
-  const double first = bezier.GetTotalLength();
-  EXPECT_EQ(bezier.Calculate(), first);
-  EXPECT_EQ(bezier.Sections().back().Cumulative, first);
-}
-
-TEST(Bezier, EvenlySpacedLineRunsFromFirstToLastPoint) {
-  const qBezier bezier = bezierOf({{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}});
-  EXPECT_NEAR(bezier.GetTotalLength(), 4, 1e-12);
-  EXPECT_EQ(bezier.GetXAt(0), 0);
-  EXPECT_EQ(bezier.GetXAt(1), 4);
-  EXPECT_NEAR(bezier.GetYAt(0.37), 1, 1e-15);
-  EXPECT_NEAR(bezier.GetXAt(0.5), 2, 1e-12);
-  // Fractions outside 0..1 are clamped.
-  EXPECT_EQ(bezier.GetXAt(-0.5), bezier.GetXAt(0));
-  EXPECT_EQ(bezier.GetXAt(7), bezier.GetXAt(1));
-  EXPECT_EQ(bezier.GetYAt(-std::numeric_limits<double>::infinity()), bezier.GetYAt(0));
-  // A NaN fraction stays NaN, so a caller's arithmetic check can see it.
-  EXPECT_TRUE(std::isnan(bezier.GetXAt(std::numeric_limits<double>::quiet_NaN())));
 }
 
 TEST(Bezier, TheLengthPicksThePieceAndTheParameterIsLinearInside) {
-  // Pieces of very different lengths.
-  const std::vector<qCoord> p{{0, 0}, {10, 0}, {11, 1}, {11, 2}, {30, 5}, {31, 5}};
-  const qBezier bezier = bezierOf(p);
+  const qBezier bezier = bezierOf({{0, 0}, {10, 0}, {11, 1}, {11, 2}, {30, 5}, {31, 5}});
+  EXPECT_EQ(bezier.GetXAt(-0.5), 0);             // clamped to the first point
+  EXPECT_EQ(bezier.GetYAt(7), 5);                // and to the last
+  EXPECT_TRUE(std::isnan(bezier.GetXAt(kNaN)));  // so that a caller's arithmetic check sees it
   const auto& sections = bezier.Sections();
-  const auto& c = bezier.Controls();
   const double total = bezier.GetTotalLength();
   for (std::size_t piece = 0; piece < sections.size(); ++piece) {
     const double start = sections[piece].Cumulative - sections[piece].Length;
     for (double u : {0.1, 0.5, 0.9}) {
       const double fraction = (start + u * sections[piece].Length) / total;
-      const double target = fraction * sections.back().Cumulative;
-      const double t = (target - start) / (sections[piece].Cumulative - start);
-      EXPECT_EQ(bezier.GetXAt(fraction), referencePiece(c, piece, t, true)) << piece << " " << u;
-      EXPECT_EQ(bezier.GetYAt(fraction), referencePiece(c, piece, t, false)) << piece << " " << u;
+      const double t = (fraction * total - start) / (sections[piece].Cumulative - start);
+      const qCoord expected = referencePiece(bezier.Controls(), piece, t);
+      EXPECT_EQ(bezier.GetXAt(fraction), expected.X) << piece << " " << u;
+      EXPECT_EQ(bezier.GetYAt(fraction), expected.Y) << piece << " " << u;
     }
-    // A fraction that lands on the end of a piece belongs to the next one
-    // (or is the end of the last): either way it is the junction.
-    const double atJunction = bezier.GetXAt(sections[piece].Cumulative / total);
-    EXPECT_NEAR(atJunction, c[3 * piece + 3].X, 1e-9) << piece;
+    // The end of a piece is the junction, whichever piece it falls in.
+    EXPECT_NEAR(bezier.GetXAt(sections[piece].Cumulative / total), bezier.Controls()[3 * piece + 3].X, 1e-9);
   }
 }
 
-TEST(Bezier, ZeroLengthPieceIsEvaluatedAtItsMiddle) {
-  // All points equal: every piece has length 0, the whole length is 0, and
-  // every fraction lands in the last piece at t = 0.5 without dividing by 0.
-  // (At the origin, because elsewhere rounding in the weights leaves a trace
-  // of length.)
-  const qBezier dot = bezierOf({{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}});
-  ASSERT_TRUE(dot.Valid());
-  ASSERT_EQ(dot.GetTotalLength(), 0);
-  for (double f : {0.0, 0.3, 1.0}) {
-    EXPECT_EQ(dot.GetXAt(f), 0) << f;
-    EXPECT_EQ(dot.GetYAt(f), 0) << f;
-  }
-
-  // A short last piece after a huge excursion: its length vanishes in the running
-  // total, so Cumulative - start is 0 and t must be 0.5 (not 1, not NaN).
-  const qBezier vanishing = bezierOf({{0, 0}, {1e18, 0}, {0, 0}, {0, 0}, {0, 1}});
-  const auto& last = vanishing.Sections().back();
+TEST(Bezier, AZeroLengthPieceIsEvaluatedAtItsMiddle) {
+  // The short last piece vanishes in the running total after a huge
+  // excursion: Cumulative - start is 0, so t is 0.5 (not 1, not NaN).
+  const qBezier bezier = bezierOf({{0, 0}, {1e18, 0}, {0, 0}, {0, 0}, {0, 1}});
+  const auto& last = bezier.Sections().back();
   ASSERT_GT(last.Length, 0);
   ASSERT_EQ(last.Cumulative - (last.Cumulative - last.Length), 0);
-  EXPECT_NEAR(vanishing.GetYAt(1), 25.0 / 48, 1e-15);  // B(0.5) of controls 1/6, 1/3, 2/3, 1
-  EXPECT_EQ(vanishing.GetXAt(1), 0);
+  EXPECT_NEAR(bezier.GetYAt(1), 25.0 / 48, 1e-15);  // B(0.5) of controls 1/6, 1/3, 2/3, 1
 }
 
 TEST(Bezier, BuildBezierNeedsFivePointsAndCanCentre) {
   qBezier target = bezierOf({{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}});
-  ASSERT_TRUE(target.Valid());
-
-  // Four points: a fresh Bezier that is not Valid and sits at (0, 0).
   buildBezier(target, curveOf({{5, 5}, {6, 6}, {7, 7}, {8, 8}}), false);
-  EXPECT_FALSE(target.Valid());
-  EXPECT_EQ(target.Added(), 0);
-  for (double f : {0.0, 0.5, 1.0}) {
-    EXPECT_EQ(target.GetXAt(f), 0);
-    EXPECT_EQ(target.GetYAt(f), 0);
-  }
+  EXPECT_TRUE(!target.Valid() && target.GetXAt(1) == 0);
 
   qCurve curve = curveOf({{1, 2}, {3, 2}, {5, 4}, {7, 2}, {9, 2}});
-  curve.MoveBy(0.5, 0);  // the offset is Centre, which moved, not Sum / count
-  ASSERT_EQ(curve.Centre(), qCoord(5.5, 2.4));
-
+  curve.MoveBy(0.5, 0);  // the offset is Centre, (5.5, 2.4), which moved, not Sum / count
   buildBezier(target, curve, false);
-  ASSERT_TRUE(target.Valid());
   EXPECT_EQ(target.Samples(), 100);
   EXPECT_EQ(target.Points(), curve.Points());
   EXPECT_EQ(target.GetXAt(0), 1.5);
-  EXPECT_EQ(target.GetYAt(1), 2);
-
   buildBezier(target, curve, true);
-  ASSERT_TRUE(target.Valid());
   EXPECT_EQ(target.Points()[0], qCoord(1.5 - 5.5, 2 - 2.4));
-  EXPECT_EQ(target.GetXAt(0), 1.5 - 5.5);
   EXPECT_EQ(target.GetYAt(1), 2 - 2.4);
+}
+
+const char* const kFileProblem = "There is a problem with the .curve file";
+const char* const kClipboardProblem = "There is a problem with the clipboard contents - not a valid curve";
+
+const qCurve kOccupied = curveOf({{9, 9}, {8, 8}, {7, 7}});  // a failed read must empty it
+
+class CurveText : public ::testing::Test {
+ protected:
+  void SetUp() override { setDecimalSeparator("."); }
+  void TearDown() override { setDecimalSeparator(saved_); }
+  std::string path(const std::string& name) const { return dir_.file(name); }
+
+  test::TempDir dir_;
+  const std::string saved_ = decimalSeparator();
+};
+
+TEST_F(CurveText, SpamWritesOneNumberPerLineWithCrLf) {
+  EXPECT_EQ(curveOf({{0.5, -1}, {2.25, 3}}).Spam(path("a.curve")), std::nullopt);
+  EXPECT_EQ(test::readFile(path("a.curve")), "0.5\r\n-1\r\n2.25\r\n3\r\n");
+  EXPECT_EQ(curveOf({{1e-6, 0}, {1.0 / 3, -123456789012345.0}, {1e20, -0.00001}}).Spam(path("b")), std::nullopt);
+  EXPECT_EQ(test::readFile(path("b")), "1E-6\r\n0\r\n0.333333333333333\r\n-123456789012345\r\n1E20\r\n-0.00001\r\n");
+
+  // Nothing at all for fewer than two points.
+  EXPECT_EQ(curveOf({{1, 2}}).Spam(path("one.curve")), std::nullopt);
+  EXPECT_FALSE(fs::exists(path("one.curve")));
+
+  setDecimalSeparator(",");  // the user's
+  EXPECT_EQ(curveOf({{0.5, -1.25}, {2, 3}}).Spam(path("c.curve")), std::nullopt);
+  EXPECT_EQ(test::readFile(path("c.curve")), "0,5\r\n-1,25\r\n2\r\n3\r\n");
+}
+
+TEST_F(CurveText, AFailedSaveSaysSoAndLeavesTheOldFileWhole) {
+  ASSERT_EQ(curveOf({{1, 2}, {3, 4}}).Spam(path("old.curve")), std::nullopt);
+  qCurve big;
+  for (int i = 0; i < 1000; ++i) big.AddPoint(i, i);
+  // A file size limit stops the write part-way, as a full disc would.
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit saved = limit;
+  limit.rlim_cur = 1000;
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const std::string message = big.Spam(path("old.curve")).value_or("");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_TRUE(message.starts_with("There was a problem saving: ") && message.size() > 28) << message;
+  EXPECT_EQ(test::readFile(path("old.curve")), "1\r\n2\r\n3\r\n4\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);  // no temporary left
+}
+
+TEST_F(CurveText, FileNamesLoseQuotesAndBlanksOnlyInTheLastPart) {
+  const std::pair<const char*, const char*> names[] = {
+      {"/home/me/My Curves/my best curve.curve", "/home/me/My Curves/my_best_curve.curve"},
+      {"/a \"b\"/pic_\"Main - Path curve\".curve", "/a b/pic_Main_-_Path_curve.curve"},
+      {"\"Main - Start curve\"", "Main_-_Start_curve"},
+      {"dir with space/", "dir with space/"},
+      {"", "test.txt"},
+      {"\"\"", ""}};
+  for (const auto& [name, file] : names) EXPECT_EQ(curveFileName(name), file) << name;
+
+  // Saving goes by the rule, and an empty name is test.txt for loading too.
+  const fs::path before = fs::current_path();
+  fs::current_path(dir_.path());
+  const auto saved = curveOf({{1, 2}, {3, 4}}).Spam("");
+  qCurve back;
+  const auto loaded = back.Load("");
+  fs::current_path(before);
+  EXPECT_TRUE(!saved && !loaded);
+  EXPECT_EQ(test::readFile(path("test.txt")), "1\r\n2\r\n3\r\n4\r\n");
+  EXPECT_EQ(back.Points(), (Points{{1, 2}, {3, 4}}));
+}
+
+TEST_F(CurveText, LoadReadsXThenYLinesAndRefusesAnythingElse) {
+  const Points two = {{0.5, -1}, {2.25, 3}};
+  const std::tuple<std::string, Points, std::optional<std::string>> files[] = {
+      {"0.5\r\n-1\r\n2.25\r\n3\r\n", two, std::nullopt},
+      {"0.5\n-1\n2.25\n3\n", two, std::nullopt},
+      {"0.5\n-1\r\n2.25\n3", two, std::nullopt},  // no line end at the end
+      {" 0.5 \r\n-1\t\r\n", {{0.5, -1}}, std::nullopt},
+      {"", {}, std::nullopt},
+      {"1\r\n2\r\n3\r\n", {}, kFileProblem},                // an X without its Y
+      {"1\r\n2\r\n\r\n", {}, kFileProblem},                 // an empty line
+      {"1\r\n2\r\n3,5\r\n4\r\n", {}, kFileProblem},         // the wrong decimal separator
+      {"1\r\n2\r\n3\r4\r\n", {}, kFileProblem},             // a lone CR does not end a line
+      {std::string("1\r\n2\0\r\n", 6), {}, kFileProblem}};  // a NUL byte
+  for (const auto& [content, points, message] : files) {
+    test::writeFile(path("a.curve"), content);
+    qCurve curve = kOccupied;
+    EXPECT_EQ(curve.Load(path("a.curve")), message) << content;
+    EXPECT_EQ(curve.Points(), points) << content;
+    EXPECT_EQ(curve.Centre(), curveOf(points).Centre()) << content;
+  }
+
+  // A folder, a file above the size limit (sparse, so it costs no disk) and a
+  // FIFO, which would block a plain read, are refused too.
+  test::writeFile(path("huge.curve"), "1\r\n2\r\n");
+  fs::resize_file(path("huge.curve"), (std::uintmax_t{256} << 20) + 1);
+  ASSERT_EQ(mkfifo(path("pipe.curve").c_str(), 0600), 0);
+  for (const std::string& file : {dir_.path().string(), path("huge.curve"), path("pipe.curve")}) {
+    qCurve curve = kOccupied;
+    EXPECT_EQ(curve.Load(file), kFileProblem) << file;
+    EXPECT_EQ(curve.GetLength(), 0) << file;
+  }
+
+  // A missing file is quietly ignored.
+  qCurve curve = kOccupied;
+  EXPECT_EQ(curve.Load(path("absent.curve")), std::nullopt);
+  EXPECT_EQ(curve.Points(), kOccupied.Points());
+}
+
+TEST_F(CurveText, ClipboardTextIsReadInPairsAndDoubled) {
+  const std::tuple<std::string, Points, std::optional<std::string>> cases[] = {
+      {"0.25 0.5 -0.5 1", {{0.5, 1}, {-1, 2}}, std::nullopt},
+      {"\r\n 0.25\t\t0.5\r\n-0.5\001\037\0131 \r\n", {{0.5, 1}, {-1, 2}}, std::nullopt},  // codes 1 to 32
+      {"1 2 3", {{2, 4}}, std::nullopt},
+      {"1 2 oops", {{2, 4}}, std::nullopt},  // a last token without a partner is never read
+      {" \r\n\t", {}, std::nullopt},
+      {"1 2 3 x", {}, kClipboardProblem},
+      {std::string("1 2\0 3 4", 8), {}, kClipboardProblem},  // NUL is not a separator
+      {"1 2\1773 4", {}, kClipboardProblem},                 // nor is DEL
+      {"1\2402 3", {}, kClipboardProblem},                   // nor a non-breaking space
+      {"1,5 2", {}, kClipboardProblem},                      // the wrong decimal separator
+      {"1e308 1", {}, kClipboardProblem}};                   // doubling overflows
+  for (const auto& [text, points, message] : cases) {
+    qCurve curve = kOccupied;
+    EXPECT_EQ(curve.LoadFromClipBoard(text), message) << text;
+    EXPECT_EQ(curve.Points(), points) << text;
+    EXPECT_EQ(curve.Centre(), curveOf(points).Centre()) << text;
+  }
+
+  qCurve curve = kOccupied;
+  EXPECT_EQ(curve.LoadFromClipBoard(""), std::nullopt);  // empty text changes nothing
+  EXPECT_EQ(curve.Points(), kOccupied.Points());
+  setDecimalSeparator(",");
+  EXPECT_EQ(curve.LoadFromClipBoard("0,25 1"), std::nullopt);
+  EXPECT_EQ(curve.Points(), (Points{{0.5, 2}}));
 }
 
 }  // namespace

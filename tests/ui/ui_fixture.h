@@ -1,5 +1,5 @@
 // A main window on a settings file of its own in a temporary folder, with
-// messages answered and recorded instead of shown.
+// messages answered and recorded instead of shown, and input helpers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,38 +42,35 @@ class UiTest : public ::testing::Test {
 
   QString path(const QString& name) const { return dir_.filePath(name); }
   std::string pathString(const QString& name) const { return path(name).toStdString(); }
-
   void writeFile(const QString& name, const std::string& text) const {
-    std::ofstream out(pathString(name), std::ios::binary);
-    out << text;
+    std::ofstream(pathString(name), std::ios::binary) << text;
   }
 
-  std::string readFile(const QString& name) const {
-    std::ifstream in(pathString(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // Writes the program's settings file and opens the main window on it.
+  // Opens the main window on the program's settings file, first written from
+  // settingsText unless that is empty. A drawing processes events once per
+  // step: steps_ counts them, and act_ runs at step actAt_.
   TForm1& start(const std::string& settingsText = kSmallSettings, bool show = true) {
-    writeFile("zorva.ini", settingsText);
-    StartOptions options;
-    options.programPath = path("zorva");
-    options.settingsFile = path("zorva.ini");
-    options.defaultFolder = dir_.path();
-    options.threads = 1;
-    form_ = std::make_unique<TForm1>(options);
+    if (!settingsText.empty()) writeFile("zorva.ini", settingsText);
+    form_ = std::make_unique<TForm1>(StartOptions{
+        .programPath = path("zorva"), .settingsFile = path("zorva.ini"), .defaultFolder = dir_.path(), .threads = 1});
     form_->host().messageHook = [this](const std::string& text, MessageKind kind) {
       messages_.push_back({text, kind});
       if (onMessage_) onMessage_();
       return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    };
+    form_->host().processEventsHook = [this] {
+      if (++steps_ == actAt_ && act_) act_();
     };
     if (show) {
       form_->show();
       QApplication::processEvents();
     }
     return *form_;
+  }
+  void atStep(int step, std::function<void()> act) { actAt_ = step, act_ = std::move(act); }
+  void activate() {
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
 
   // A key of the program's settings file as written.
@@ -90,26 +86,37 @@ class UiTest : public ::testing::Test {
   T* window(Window w) {
     return form_->optionWindowAs<T>(w);
   }
+  // Starts and shows one option window as its menu command does.
+  template <class T>
+  T* openWindow(Window w, const std::string& settingsText = kSmallSettings) {
+    start(settingsText);
+    form_->showOptionWindow(w, "");
+    return window<T>(w);
+  }
 
   QTemporaryDir dir_;
   std::unique_ptr<TForm1> form_;
   std::vector<Message> messages_;
   std::function<void()> onMessage_;  // runs while a message is "shown"
+  int steps_ = 0, actAt_ = -1;
+  std::function<void()> act_;
 };
 
-// Mouse events with exact positions and button states.
-inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+// Mouse events with exact positions and button states, at x = 5 and the
+// given height relative to the widget.
+inline void sendMouse(QWidget* w, QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(5, y), QPointF(w->mapToGlobal(QPoint(5, y))), button, buttons, Qt::NoModifier);
   QApplication::sendEvent(w, &event);
 }
-inline void pressLeft(QWidget* w, QPoint at) {
-  sendMouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-}
-inline void dragTo(QWidget* w, QPoint at, Qt::MouseButtons buttons = Qt::LeftButton) {
-  sendMouse(w, QEvent::MouseMove, at, Qt::NoButton, buttons);
-}
-inline void releaseLeft(QWidget* w, QPoint at) {
-  sendMouse(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+inline void moveTo(QWidget* w, int y) { sendMouse(w, QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }
+inline void release(QWidget* w, int y) { sendMouse(w, QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton); }
+// Presses the left button inside a field, moves to each height in turn and,
+// when asked, releases there.
+inline void dragField(QWidget* w, std::initializer_list<int> heights, bool releaseAtEnd = false) {
+  sendMouse(w, QEvent::MouseButtonPress, 10, Qt::LeftButton, Qt::LeftButton);
+  int y = 10;
+  for (int h : heights) moveTo(w, y = h);
+  if (releaseAtEnd) release(w, y);
 }
 
 // Clicks a check box or radio button on its indicator: a box stretched by
@@ -117,6 +124,7 @@ inline void releaseLeft(QWidget* w, QPoint at) {
 inline void clickBox(QAbstractButton* box) {
   QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(8, box->height() / 2));
 }
+inline void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 // Replaces a field's text the way a user does: select all, then type.
 inline void typeInto(QLineEdit* field, const QString& text) {
