@@ -263,11 +263,7 @@ int runRenderCommand(int argc, char** argv) {
     const int before = host.messages();
     keysRead = engine.ReadIniFile(engine.CurrentStyle, file);
     if (host.messages() != before) return kExitFile;
-    std::string folder = std::filesystem::path(file).parent_path().string();
-    for (int i = 0; i < kMultiplierCount; ++i) {
-      const std::string curveFile = joinPath(folder.empty() ? "." : folder, Engine::companionCurveName(file, i));
-      if (isFile(curveFile) && engine.loadSlotCurve(i, curveFile)) return kExitFile;
-    }
+    if (!engine.loadCompanionCurves(file)) return kExitFile;
   } else {
     if (options.style) engine.CurrentStyle = *options.style;
     keysRead = engine.ReadIniFile(engine.CurrentStyle, "");

@@ -208,6 +208,17 @@ std::string Engine::companionCurveName(const std::string& iniFileName, int slot)
   return curveFileName(name + ".curve");
 }
 
+bool Engine::loadCompanionCurves(const std::string& iniFile) {
+  std::filesystem::path folder = std::filesystem::path(iniFile).parent_path();
+  if (folder.empty()) folder = ".";
+  bool allRead = true;
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    const std::string curveFile = joinPath(folder.string(), companionCurveName(iniFile, i));
+    if (isFile(curveFile) && loadSlotCurve(i, curveFile)) allRead = false;
+  }
+  return allRead;
+}
+
 int Engine::openIniFile(const std::string& file) {
   CurrentStyle = ReadIniCurrentStyle(file);
   const int keys = ReadIniFile(CurrentStyle, file);
@@ -216,10 +227,7 @@ int Engine::openIniFile(const std::string& file) {
   if (folder.empty()) folder = ".";
   settings.LoadDir = folder.string() + "/";
   resetAllCurves();
-  for (int i = 0; i < kMultiplierCount; ++i) {
-    const std::string curveFile = joinPath(settings.LoadDir, companionCurveName(file, i));
-    if (isFile(curveFile)) loadSlotCurve(i, curveFile);
-  }
+  loadCompanionCurves(file);
   // Resetting the curves put its own text in the status bar; say what was loaded.
   host_->status("Loaded " + file);
   return keys;

@@ -212,6 +212,9 @@ class Engine {
   // "Open .ini file": the style of the file, its values and its companion
   // curve files; returns the number of keys read.
   int openIniFile(const std::string& file);
+  // Loads each companion curve file that lies beside a settings file into
+  // its slot; false when one of them could not be read (reported).
+  bool loadCompanionCurves(const std::string& iniFile);
   // The companion curve file name of slot i for a settings file name.
   static std::string companionCurveName(const std::string& iniFileName, int slot);
 

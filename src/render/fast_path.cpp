@@ -259,6 +259,25 @@ void Engine::drawStepFast(StepFrame& f) {
   }
   const bool safe = colourBound * amountBound * (colorBound + 255) < 1e200 && colourBound < 1e200;
 
+  // One pixel by the general rules: the colour vector from the point's colour
+  // term (source sample or alternative colouring, or the plain weight), the
+  // dimmer and Z factors, then the colour rules.
+  auto inkColour = [&](double* v, std::int32_t& first, const double term[3], double sourceWeight, double weight,
+                       double z) {
+    double col[3];
+    if (source) {
+      for (int c = 0; c < 3; ++c) col[c] = term[c] * sourceWeight / q;
+    } else if (newColor) {
+      for (int c = 0; c < 3; ++c) col[c] = term[c] * weight;
+    } else {
+      col[0] = col[1] = col[2] = weight;
+    }
+    if (dimmer)
+      for (double& c : col) c = c * dimmerFactor;
+    for (double& c : col) c = c * z;
+    inkPixel(v, first, col, rules);
+  };
+
   // ---- the points, chunk by chunk ----
   // The angles of a step's points, their cosines and sines, and those of
   // the bump angle, are kept for the next step: with the same grain (and
@@ -466,19 +485,7 @@ void Engine::drawStepFast(StepFrame& f) {
                 inkSingle(v, first, wp, P.z);
                 return;
               }
-              double col[3];
-              if (source) {
-                const double ww = opaque ? 1 : w;
-                for (int c = 0; c < 3; ++c) col[c] = sc.detail[static_cast<std::size_t>(j)].colour[c] * ww / q;
-              } else if (newColor) {
-                for (int c = 0; c < 3; ++c) col[c] = sc.detail[static_cast<std::size_t>(j)].colour[c] * wp;
-              } else {
-                col[0] = col[1] = col[2] = wp;
-              }
-              if (dimmer)
-                for (double& v : col) v = v * dimmerFactor;
-              for (double& v : col) v = v * P.z;
-              inkPixel(v, first, col, rules);
+              inkColour(v, first, sc.detail[static_cast<std::size_t>(j)].colour, opaque ? 1 : w, wp, P.z);
             };
             if (table) {
               for (long long y = rowLo; y <= rowHi; ++y) {
@@ -568,19 +575,9 @@ void Engine::drawStepFast(StepFrame& f) {
             const double z = sc.ink[static_cast<std::size_t>(j)].z;
             auto ink = [&](long long x, long long y, double w) {
               if (y < y0 || y >= y1) return;
-              double col[3];
-              if (source) {
-                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * 1 / q;
-              } else if (newColor) {
-                for (int c = 0; c < 3; ++c) col[c] = P.colour[c] * 1;
-              } else {
-                col[0] = col[1] = col[2] = w;
-              }
-              if (dimmer)
-                for (double& v : col) v = v * dimmerFactor;
-              for (double& v : col) v = v * z;
+              // The older inking takes the source sample and the alternative colour without the weight.
               const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
-              inkPixel(colour + at * 3, firstStep[at], col, rules);
+              inkColour(colour + at * 3, firstStep[at], P.colour, 1, newColor ? 1 : w, z);
               ++updates;
             };
             if (N246 <= kMaxTable246) {

@@ -1,6 +1,5 @@
 // The drawing plane and the step geometry: one step's ring of points.
 #include <cmath>
-#include <limits>
 
 #include "render/engine.h"
 #include "render/math_util.h"

@@ -1,10 +1,10 @@
 // Loading the source and background images, and the background commands.
 #include <algorithm>
+#include <filesystem>
 #include <variant>
 
 #include "render/engine.h"
 #include "render/image_io.h"
-#include "settings/paths.h"
 
 namespace zorva {
 
