@@ -15,7 +15,7 @@
 
 #include "render/engine.h"
 #include "settings/number_format.h"
-#include "settings/paths.h"
+#include "io/paths.h"
 #include "settings/settings_file.h"
 
 namespace zorva {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "curves/curve.h"
-#include "settings/atomic_write.h"
+#include "io/atomic_write.h"
 #include "settings/number_format.h"
 
 namespace zorva {

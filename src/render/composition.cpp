@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "render/engine.h"
-#include "render/math_util.h"
-#include "render/thread_pool.h"
+#include "base/math_util.h"
+#include "base/thread_pool.h"
 
 namespace zorva {
 

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "render/engine.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 
 namespace zorva {
 

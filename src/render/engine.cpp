@@ -5,38 +5,15 @@
 #include <thread>
 
 #include "render/fast_scratch.h"
-#include "render/thread_pool.h"
-#include "settings/paths.h"
+#include "base/thread_pool.h"
+#include "io/paths.h"
 #include "settings/settings_file.h"
 
 namespace zorva {
 
-const std::array<const char*, kMultiplierCount> kMultiplierCaptions = {
-    "Main - Path curve",     "Main - Start curve",     "Main - End curve",       "Values - Radius",
-    "Values - Angle",        "Values - Bumps",         "Values - Smooth",        "Values - Grain",
-    "Function - Start x",    "Function - Start y",     "Function - End x",       "Function - End y",
-    "Function - Lissa delta", "Function - Rocks",      "Function - Rocks start", "Function - Rocks end",
-    "Colors - Start red",    "Colors - Start green",   "Colors - Start blue",    "Colors - End red",
-    "Colors - End green",    "Colors - End blue",      "Colors - Theta color",   "Colors - Step color",
-    "Colors - Start amount", "Colors - End amount",    "Animation - Start point", "Animation - End point",
-    "Plane - Rotate Angle",  "Splodge - Size",         "Splodge - Intensity",    "Splodge - Center",
-};
-
-namespace {
-
-// A slot's stored name: its caption in double quotes.
-std::string quotedName(int slot) {
-  std::string name = "\"";
-  name += kMultiplierCaptions[static_cast<std::size_t>(slot)];
-  name += '"';
-  return name;
-}
-
-}  // namespace
-
 Engine::Engine(Host* host) : host_(host ? host : &nullHost_), random_(Random::clockSeed()) {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    multiplierSlots[static_cast<std::size_t>(i)].name = quotedName(i);
+    multiplierSlots[static_cast<std::size_t>(i)].name = quotedSlotName(i);
     MultiplierValues[static_cast<std::size_t>(i)] = 1.0;
   }
   errno = 0;
@@ -204,7 +181,7 @@ std::string Engine::companionCurveName(const std::string& iniFileName, int slot)
   std::string name = std::filesystem::path(iniFileName).filename().string();
   for (std::size_t at; (at = name.find(".ini")) != std::string::npos;) name.erase(at, 4);
   name += "_";
-  name += quotedName(slot);
+  name += quotedSlotName(slot);
   return curveFileName(name + ".curve");
 }
 

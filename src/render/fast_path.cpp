@@ -21,10 +21,10 @@
 #include "render/fast_scratch.h"
 #include "render/ink_pixel.h"
 #include "render/inking_support.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 #include "render/point_geometry.h"
 #include "render/step_frame.h"
-#include "render/thread_pool.h"
+#include "base/thread_pool.h"
 
 namespace zorva {
 

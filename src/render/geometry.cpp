@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "render/engine.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 #include "render/point_geometry.h"
 #include "render/step_frame.h"
 

@@ -4,7 +4,7 @@
 #include <variant>
 
 #include "render/engine.h"
-#include "render/image_io.h"
+#include "io/image_io.h"
 
 namespace zorva {
 

@@ -5,7 +5,7 @@
 #include "render/engine.h"
 #include "render/ink_pixel.h"
 #include "render/inking_support.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 
 namespace zorva {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "render/engine.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 
 namespace zorva {
 

@@ -6,8 +6,8 @@
 #include <ctime>
 
 #include "render/engine.h"
-#include "render/image_io.h"
-#include "settings/paths.h"
+#include "io/image_io.h"
+#include "io/paths.h"
 
 namespace zorva {
 

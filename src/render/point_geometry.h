@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "curves/curve.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 #include "render/step_frame.h"
 
 namespace zorva {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "render/engine.h"
-#include "render/image_io.h"
+#include "io/image_io.h"
 #include "support/test_support.h"
 
 namespace zorva {

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "render/engine.h"
-#include "render/math_util.h"
+#include "base/math_util.h"
 #include "support/test_support.h"
 
 namespace zorva {

@@ -1,4 +1,4 @@
-#include "render/thread_pool.h"
+#include "base/thread_pool.h"
 
 #include <chrono>
 

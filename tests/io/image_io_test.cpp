@@ -1,4 +1,4 @@
-#include "render/image_io.h"
+#include "io/image_io.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

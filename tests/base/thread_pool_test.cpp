@@ -3,7 +3,7 @@
 #include <atomic>
 #include <vector>
 
-#include "render/thread_pool.h"
+#include "base/thread_pool.h"
 
 namespace zorva {
 namespace {

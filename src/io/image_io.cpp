@@ -1,4 +1,4 @@
-#include "render/image_io.h"
+#include "io/image_io.h"
 
 #include <png.h>
 
@@ -33,7 +33,7 @@
 #include "stb_image.h"
 #pragma GCC diagnostic pop
 
-#include "settings/atomic_write.h"
+#include "io/atomic_write.h"
 
 namespace zorva {
 namespace {

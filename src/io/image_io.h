@@ -11,14 +11,9 @@
 #include <variant>
 #include <vector>
 
-namespace zorva {
+#include "io/picture.h"
 
-// 8-bit RGB pixels, row 0 at the top, tightly packed (width*3 bytes a row).
-struct RgbImage {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
-};
+namespace zorva {
 
 enum class ImageType { Png, Jpeg, Bmp, Unknown };
 
