@@ -30,7 +30,7 @@ void configure(Engine& engine, Workload workload) {
   }
 }
 
-void report(benchmark::State& state, const Engine::DrawStats& work, std::int64_t runs) {
+void report(benchmark::State& state, const zorva::DrawStats& work, std::int64_t runs) {
   state.counters["points/s"] = benchmark::Counter(static_cast<double>(work.points) * static_cast<double>(runs), benchmark::Counter::kIsRate);
   state.counters["updates/s"] = benchmark::Counter(static_cast<double>(work.pixelUpdates) * static_cast<double>(runs), benchmark::Counter::kIsRate);
 }
@@ -46,7 +46,7 @@ void BM_Drawing(benchmark::State& state) {
     engine.random().seed(1);
     engine.DrawOrStop();
   }
-  report(state, engine.stats, state.iterations());
+  report(state, engine.stats(), state.iterations());
 }
 
 // One default step (step 500 of 1000) on its own.
@@ -61,17 +61,17 @@ void BM_Step(benchmark::State& state) {
   engine.settings.Steps = 1;
   engine.DrawOrStop();
   engine.settings.Steps = s.Steps;
-  engine.CurrentScale = 2;
   const double grain = s.StartGrain;
-  engine.stats = {};
+  const zorva::DrawStats before = engine.stats();
   std::int64_t steps = 0;
   for (auto _ : state) {
-    engine.DrawByParameters(1, 500, 1, std::ceil(engine.step.CurrentSplodgeLimit), grain, 0, 0, 0, 2, 0, 1000, 1, -2,
+    engine.DrawByParameters(1, 500, 1, std::ceil(engine.step().CurrentSplodgeLimit), grain, 0, 0, 0, 2, 0, 1000, 1, -2,
                             2, 0, 0);
     ++steps;
   }
-  Engine::DrawStats perStep{engine.stats.points / static_cast<std::uint64_t>(steps),
-                            engine.stats.pixelUpdates / static_cast<std::uint64_t>(steps)};
+  const zorva::DrawStats after = engine.stats();
+  const zorva::DrawStats perStep{(after.points - before.points) / static_cast<std::uint64_t>(steps),
+                                 (after.pixelUpdates - before.pixelUpdates) / static_cast<std::uint64_t>(steps)};
   report(state, perStep, state.iterations());
 }
 

@@ -1,4 +1,5 @@
-// Arithmetic helpers shared by the driver, the step geometry and the inking.
+// Arithmetic helpers: interpolation, the drawing's sine and cosine, rounding
+// and 32-bit integer arithmetic that wraps.
 #pragma once
 
 #include <cmath>
@@ -38,36 +39,5 @@ inline std::int32_t wrapMul(std::int32_t a, std::int32_t b) {
 inline std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
-
-// From the drawing plane to buffer columns and rows at scale S on a W x H
-// picture: column floor((x + S W/H) H / 2S), row floor((y + S) H / 2S).
-struct PlaneToPixel {
-  double S, Wd, Hd, kx, hw, twoS;
-  PlaneToPixel(double scale, int w, int h)
-      : S(scale), Wd(w), Hd(h), kx((Wd / Hd) * scale), hw(Hd / Wd), twoS(2 * scale) {}
-  double numeratorX(double v) const { return (v + kx) * hw * Wd; }
-  double numeratorY(double v) const { return (v + S) * Hd; }
-  // The index for numerator p: -1000000 left of or below the picture;
-  // false (with -1000000) when the division fails. Indexes beyond the
-  // 32-bit range become the largest (smallest) integer, off any canvas.
-  bool index(double p, int& out) const {
-    if (p < 0) {
-      out = -1000000;
-      return true;
-    }
-    const double q = p / twoS;
-    if (!(q < 9223372036854775808.0 && q > -9223372036854775808.0)) {
-      out = -1000000;
-      return false;
-    }
-    if (q >= 2147483647.0)
-      out = 2147483647;
-    else if (q <= -2147483648.0)
-      out = -2147483647 - 1;
-    else
-      out = static_cast<int>(q);
-    return true;
-  }
-};
 
 }  // namespace zorva

@@ -217,11 +217,11 @@ class TerminalHost : public Host {
 };
 
 void printSummary(const Engine& engine, int keysRead) {
-  std::cout << "style: " << engine.CurrentStyle << "\n";
+  std::cout << "style: " << engine.currentStyle() << "\n";
   std::cout << "keys read: " << keysRead << "\n";
   int held = 0;
   for (int i = 0; i < kMultiplierCount; ++i) {
-    const auto& slot = engine.multiplierSlots[static_cast<std::size_t>(i)];
+    const auto& slot = engine.multiplierSlot(i);
     if (slot.curve.GetLength() == 0) continue;
     std::cout << "curve " << i << " " << slot.name << ": " << slot.curve.GetLength() << " points\n";
     ++held;
@@ -259,14 +259,14 @@ int runRenderCommand(int argc, char** argv) {
       std::cerr << "zorva-render: cannot read settings file \"" << file << "\"\n";
       return kExitFile;
     }
-    engine.CurrentStyle = options.style ? *options.style : engine.ReadIniCurrentStyle(file);
+    engine.setCurrentStyle(options.style ? *options.style : engine.ReadIniCurrentStyle(file));
     const int before = host.messages();
-    keysRead = engine.ReadIniFile(engine.CurrentStyle, file);
+    keysRead = engine.ReadIniFile(engine.currentStyle(), file);
     if (host.messages() != before) return kExitFile;
     if (!engine.loadCompanionCurves(file)) return kExitFile;
   } else {
-    if (options.style) engine.CurrentStyle = *options.style;
-    keysRead = engine.ReadIniFile(engine.CurrentStyle, "");
+    if (options.style) engine.setCurrentStyle(*options.style);
+    keysRead = engine.ReadIniFile(engine.currentStyle(), "");
   }
   for (const std::string& assignment : options.sets) {
     const auto eq = assignment.find('=');
@@ -310,8 +310,8 @@ int runRenderCommand(int argc, char** argv) {
     engine.settings.UseBackgroundImage = true;
     if (!engine.loadBackgroundImage(*options.backgroundImage)) return kExitFile;
   }
-  engine.Preview = options.preview;
-  engine.UseTransparency = options.transparent;
+  if (options.preview) engine.togglePreview();
+  if (options.transparent) engine.toggleTransparency();
 
   engine.ClearPicture();
   const auto started = std::chrono::steady_clock::now();
@@ -319,7 +319,7 @@ int runRenderCommand(int argc, char** argv) {
   host.endProgressLine();
   // For benchmark scripts: how much work the drawing was.
   if (std::getenv("ZORVA_STATS"))
-    std::cerr << "zorva-render: drew " << engine.stats.points << " points, " << engine.stats.pixelUpdates
+    std::cerr << "zorva-render: drew " << engine.stats().points << " points, " << engine.stats().pixelUpdates
               << " pixel updates in " << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()
               << " s\n";
   auto png = engine.buttonSaveImageClick(options.stem ? *options.stem : "");

@@ -31,6 +31,7 @@ struct Canvas {
     return pointMap.data();
   }
 
+  bool onCanvas(int x, int y) const { return x >= 0 && x < W && y >= 0 && y < H; }
   std::size_t pixel(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x); }
   double& ColorArray(int c, int x, int y) { return color[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }
   double BaseColorArray(int c, int x, int y) const { return base[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }

@@ -37,8 +37,8 @@ void Engine::MakePictureBlack() {
     const bool fromImage = background_.present() && s.UseBackgroundImage;
     const int W = canvas_.W, H = canvas_.H;
     // Every pixel on its own, so rows may be reset in parallel.
-    const int bands = std::max(1, std::min(H, pool_->size() * kBandsPerThread));
-    pool_->run(bands, [&](int band) {
+    const int bands = std::max(1, std::min(H, fast_.pool().size() * kBandsPerThread));
+    fast_.pool().run(bands, [&](int band) {
       const int y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
       const int y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
       for (int y = y0; y < y1; ++y) {
@@ -109,7 +109,7 @@ void Engine::drawArrayOnImage() {
   const double* A = canvas_.color.data();
   const std::int32_t* B = canvas_.base.data();
   const std::int32_t* first = canvas_.firstStep.data();
-  const int bands = std::max(1, std::min(H, pool_->size() * kBandsPerThread));
+  const int bands = std::max(1, std::min(H, fast_.pool().size() * kBandsPerThread));
   auto bandRows = [&](int band, int& y0, int& y1) {
     y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
     y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
@@ -124,7 +124,7 @@ void Engine::drawArrayOnImage() {
       double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
     };
     std::vector<Range> ranges(static_cast<std::size_t>(bands));
-    pool_->run(bands, [&](int band) {
+    fast_.pool().run(bands, [&](int band) {
       int y0, y1;
       bandRows(band, y0, y1);
       Range& r = ranges[static_cast<std::size_t>(band)];
@@ -160,7 +160,7 @@ void Engine::drawArrayOnImage() {
   }
 
   // Second pass: the bytes, buffer row y on picture row H - 1 - y.
-  pool_->run(bands, [&](int band) {
+  fast_.pool().run(bands, [&](int band) {
     int y0, y1;
     bandRows(band, y0, y1);
     for (int y = y0; y < y1; ++y) {

@@ -1,8 +1,8 @@
 // The render driver: one drawing, step by step.
 #include <cmath>
 
-#include "render/engine.h"
 #include "base/math_util.h"
+#include "render/engine.h"
 
 namespace zorva {
 
@@ -46,42 +46,140 @@ void Engine::ClearPicture() {
 
 void Engine::computeMultiplierValues(double t) {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    const auto& slot = multiplierSlots[static_cast<std::size_t>(i)];
+    const auto& slot = multiplierSlots_[static_cast<std::size_t>(i)];
     double value = 1.0;
     if (slot.curve.GetLength() >= 1) {
-      if (!UseArctan2) {
+      if (!toggles_.useArctan2) {
         value = slot.bezier.GetYAt(t) + 1.0;
       } else {
         const double x = slot.bezier.GetXAt(t);
         if (x != 0) value = std::atan2(slot.bezier.GetYAt(t), x);
       }
     }
-    MultiplierValues[static_cast<std::size_t>(i)] = value;
+    step_.MultiplierValues[static_cast<std::size_t>(i)] = value;
   }
 }
 
+// Steps 6 to 15 of step i: the points, the function's factors and values,
+// the colours, the source repeats, the plane, the splodge, the scale and the
+// ellipse factors. False when the step cannot be drawn (a zero divisor).
+bool Engine::computeStepValues(int fn, int i, int Steps, const FrameValues& fv) {
+  const Settings& s = settings;
+  const auto& m = step_.MultiplierValues;
+  StepValues& v = step_;
+  const double n = Steps, x = i;
+  auto interp = [&](double end, double start) { return Interpolate(n, x, 0, end, start); };
+  // 6. The animated offsets (all 0 outside an animation).
+  for (std::size_t k = 0; k < v.animatedOffsets.size(); ++k)
+    v.animatedOffsets[k] = interp(fv.offsetEnd[k], fv.offsetStart[k]);
+  v.animatedOffsets[kRotationAngle] = v.animatedOffsets[kRotationAngle] * kPi / 180;
+  // 7. Function factors and the point displacement.
+  v.functionX = interp(fv.endX * m[kEndX], fv.startX * m[kStartX]);
+  v.functionY = interp(fv.endY * m[kEndY], fv.startY * m[kStartY]);
+  v.displacementX = interp(fv.endDisplacementX, fv.startDisplacementX);
+  v.displacementY = interp(fv.endDisplacementY, fv.startDisplacementY);
+  // 8. Per-function values.
+  bool drawable = true;
+  switch (fn) {
+    case 3:
+    case 7:
+      v.functionValueX = v.functionX;
+      v.functionValueY = v.functionY;
+      break;
+    case 5:
+      v.functionValueX = kPi * v.functionX;
+      v.functionValueY = kPi * v.functionY;
+      v.lissa = s.LissaDelta * m[kLissaDelta];
+      break;
+    case 6: {
+      const double divisor = s.LissaDelta * m[kLissaDelta];
+      if (divisor == 0) {
+        reportOnce(kLissaZero, "The Lissa delta (times its multiplier curve) is 0, which the \"Lissajous\" function "
+                               "cannot divide by; such steps were skipped.");
+        drawable = false;
+      } else {
+        v.lissa = kPi / divisor;
+      }
+      break;
+    }
+    default:
+      v.lissa = s.LissaDelta * m[kLissaDelta];
+      break;
+  }
+  // 9. Colours.
+  const std::array<double, 3> start = {
+      s.White ? (m[kStartRed] - 1) * 255 + s.StartMaxRed : s.StartMaxRed * m[kStartRed],
+      s.StartMaxGreen * m[kStartGreen], s.StartMaxBlue * m[kStartBlue]};
+  const std::array<double, 3> end = {s.EndMaxRed * m[kEndRed], s.EndMaxGreen * m[kEndGreen],
+                                     s.EndMaxBlue * m[kEndBlue]};
+  for (std::size_t c = 0; c < 3; ++c) {
+    const double a = start[c], b = end[c];
+    double value;
+    if (s.NewColor) {
+      value = interp(b, a);
+    } else {
+      const std::int32_t k = wrapMul(i, s.StepColorMultiplier) % Steps;
+      if (!s.ABA)
+        value = Interpolate(n, k, 0, b, a);
+      else if (k < n / 2)
+        value = Interpolate(n / 2, k, 0, b, a);
+      else
+        value = Interpolate(n, k, n / 2, a, b);
+    }
+    v.StepColor[c] = value;
+  }
+  // 10. Source image repeats.
+  if (sourceInUse()) {
+    v.CurrentSourceThetaRepeat =
+        interp(s.SourceImageEndThetaColorMultiplier, s.SourceImageStartThetaColorMultiplier);
+    v.CurrentSourceStepRepeat = interp(s.SourceImageEndStepColorMultiplier, s.SourceImageStartStepColorMultiplier);
+    if (s.SourceImageRepeatByIntegers) {
+      v.CurrentSourceThetaRepeat = std::floor(v.CurrentSourceThetaRepeat);
+      v.CurrentSourceStepRepeat = std::floor(v.CurrentSourceStepRepeat);
+    }
+  }
+  // 11. Plane.
+  v.translationX = interp(s.PlaneEndTranslationX, s.PlaneStartTranslationX);
+  v.translationY = interp(s.PlaneEndTranslationY, s.PlaneStartTranslationY);
+  v.rotationCentreX = interp(s.PlaneEndRotationX, s.PlaneStartRotationX);
+  v.rotationCentreY = interp(s.PlaneEndRotationY, s.PlaneStartRotationY);
+  v.rotationAngle = interp(s.PlaneEndRotationAngle, s.PlaneStartRotationAngle) * m[kPlaneAngle] * kPi / 180;
+  // 12. Splodge.
+  v.CurrentSplodgeLimit = std::fabs(interp(s.SplodgeEndLimit, s.SplodgeStartLimit)) * m[kSplodgeSize];
+  v.CurrentFuzzy = interp(s.FuzzyEnd, s.FuzzyStart) * m[kSplodgeIntensity];
+  v.CurrentSplodgeCenter = std::fabs(interp(s.SplodgeEndCenter, s.SplodgeStartCenter)) * m[kSplodgeCenter];
+  // 14. Scale and progress (13, the rotation centre, is the caller's).
+  v.CurrentScale = interp(s.EndScale, s.StartScale) / 100;
+  host_->progressPosition(i);
+  // 15. Ellipse factors.
+  const double t = x / n;
+  const double sb = sinZ(t * v.functionValueX);
+  v.RockerB = sb * sb + 0.25;
+  const double c = s.EllipsesTwo ? cosZ(t * v.functionValueY) : sinZ(t * v.functionValueY);
+  v.RockerA = c * c + 0.25;
+  return drawable;
+}
+
 void Engine::RunDrawing() {
-  auto finish = [&] {
-    IsDrawing = false;
-    host_->commandStateChanged();
-  };
   reported_ = 0;
-  pixelConversionFailed_ = false;
-  stats = {};
+  conversionFailures_.reset();
+  fast_.resetStats();
+  referenceStats_ = {};
   const Settings& s = settings;
   if (s.Steps <= 0) {
     host_->message("Steps is " + std::to_string(s.Steps) + ": a drawing needs at least one step, so nothing was drawn.",
                    MessageKind::Warning);
-    finish();
+    IsDrawing = false;
+    host_->commandStateChanged();
     return;
   }
   IsDrawing = true;
 
   // Preparation.
   SetImageDimensions();
-  step.lissa = step.functionValueX = step.functionValueY = 1.0;
+  step_.lissa = step_.functionValueX = step_.functionValueY = 1.0;
   WriteIniFile(CurrentStyle);
-  CurrentScale = s.StartScale / 100.0;
+  step_.CurrentScale = s.StartScale / 100.0;
   SetupProgressBar(s.Steps);
   int fn = s.FunctionNumber + 1;
   if (fn < 1 || fn > 8) {
@@ -89,7 +187,7 @@ void Engine::RunDrawing() {
                                  " names no drawing function; drawing with \"Sine Wobble\" instead.");
     fn = 1;
   }
-  auto& m = MultiplierValues;
+  const auto& m = step_.MultiplierValues;
 
   // The loop runs to the number of steps it started with; the option windows
   // may change the settings between steps, and every formula reads them afresh.
@@ -99,158 +197,48 @@ void Engine::RunDrawing() {
     if (Steps <= 0) break;
     const int i = static_cast<int>(stepNo);
     const double n = Steps, x = i;
-    const double t = x / n;
     auto interp = [&](double end, double start) { return Interpolate(n, x, 0, end, start); };
+    // The start and end values of this step: the frame's while animating,
+    // else the settings as they stand now.
+    frame_ = IsAnimating ? animationFrame_ : stillFrame(settings, AnimationPhaseSine);
 
     // 1. Showing and saving.
-    if (DrawEachStep || i == 0 || SaveEachStep) {
+    if (toggles_.drawEachStep || i == 0 || toggles_.saveEachStep) {
       drawArrayOnImage();
-      if (SaveEachStep) buttonSaveImageClick();
+      if (toggles_.saveEachStep) buttonSaveImageClick();
     }
     // 2. Clearing.
-    if (ClearEachStep) ClearPicture();
+    if (toggles_.clearEachStep) ClearPicture();
     // 3. Multiplier values.
-    computeMultiplierValues(t);
+    computeMultiplierValues(x / n);
     // 4. Amount.
-    const double amount = interp(s.EndAmount * std::fabs(m[kEndAmount]), s.StartAmount * std::fabs(m[kStartAmount])) / 100;
-    StepAmount = {amount, amount, amount};
+    const double amount =
+        interp(s.EndAmount * std::fabs(m[kEndAmount]), s.StartAmount * std::fabs(m[kStartAmount])) / 100;
+    step_.StepAmount = {amount, amount, amount};
     // 5. Preview: step 0 and every twentieth step from 1, ten times as strong.
-    if (Preview) {
+    if (toggles_.preview) {
       if (!(i == 0 || i % 20 == 1)) continue;
-      for (auto& a : StepAmount) a *= 10;
+      for (auto& a : step_.StepAmount) a *= 10;
     }
-    // 6. Points of the step.
-    double rotAX, rotAY, rotBX, rotBY;
-    if (!IsAnimating) {
-      rotAX = s.ZorvaPointsRotateXStart;
-      rotAY = s.ZorvaPointsRotateYStart;
-      rotBX = s.ZorvaPointsRotateXEnd;
-      rotBY = s.ZorvaPointsRotateYEnd;
-      step.animatedOffsets.fill(0.0);
-    } else {
-      rotAX = animation.rotateAX;
-      rotAY = animation.rotateAY;
-      rotBX = animation.rotateBX;
-      rotBY = animation.rotateBY;
-      for (std::size_t k = 0; k < step.animatedOffsets.size(); ++k)
-        step.animatedOffsets[k] = interp(animation.offsetEnd[k], animation.offsetStart[k]);
-      step.animatedOffsets[8] = step.animatedOffsets[8] * kPi / 180;
-    }
-    // 7. Function factors.
-    if (!IsAnimating) {
-      step.functionX = interp(s.EndEllipseWidth * m[kEndX], s.StartEllipseWidth * m[kStartX]);
-      step.functionY = interp(s.EndEllipseHeight * m[kEndY], s.StartEllipseHeight * m[kStartY]);
-      step.displacementX = step.displacementY = 0;
-    } else {
-      step.functionX = interp(animation.endX * m[kEndX], animation.startX * m[kStartX]);
-      step.functionY = interp(animation.endY * m[kEndY], animation.startY * m[kStartY]);
-      step.displacementX = interp(animation.endDisplacementX, animation.startDisplacementX);
-      step.displacementY = interp(animation.endDisplacementY, animation.startDisplacementY);
-    }
-    // 8. Per-function values.
-    bool skipStep = false;
-    switch (fn) {
-      case 3:
-      case 7:
-        step.functionValueX = step.functionX;
-        step.functionValueY = step.functionY;
-        break;
-      case 5:
-        step.functionValueX = kPi * step.functionX;
-        step.functionValueY = kPi * step.functionY;
-        step.lissa = s.LissaDelta * m[kLissaDelta];
-        break;
-      case 6: {
-        const double divisor = s.LissaDelta * m[kLissaDelta];
-        if (divisor == 0) {
-          reportOnce(kLissaZero, "The Lissa delta (times its multiplier curve) is 0, which the \"Lissajous\" function "
-                                 "cannot divide by; such steps were skipped.");
-          skipStep = true;
-        } else {
-          step.lissa = kPi / divisor;
-        }
-        break;
-      }
-      default:
-        step.lissa = s.LissaDelta * m[kLissaDelta];
-        break;
-    }
-    // 9. Colours.
-    std::array<double, 3> start = {
-        s.White ? (m[kStartRed] - 1) * 255 + s.StartMaxRed : s.StartMaxRed * m[kStartRed],
-        s.StartMaxGreen * m[kStartGreen], s.StartMaxBlue * m[kStartBlue]};
-    std::array<double, 3> end = {s.EndMaxRed * m[kEndRed], s.EndMaxGreen * m[kEndGreen], s.EndMaxBlue * m[kEndBlue]};
-    for (int c = 0; c < 3; ++c) {
-      const double a = start[static_cast<std::size_t>(c)], b = end[static_cast<std::size_t>(c)];
-      double value;
-      if (s.NewColor) {
-        value = interp(b, a);
-      } else {
-        const std::int32_t k = wrapMul(i, s.StepColorMultiplier) % Steps;
-        if (!s.ABA) {
-          value = Interpolate(n, k, 0, b, a);
-        } else if (k < n / 2) {
-          value = Interpolate(n / 2, k, 0, b, a);
-        } else {
-          value = Interpolate(n, k, n / 2, a, b);
-        }
-      }
-      StepColor[static_cast<std::size_t>(c)] = value;
-    }
-    // 10. Source image repeats.
-    if (sourceInUse()) {
-      step.CurrentSourceThetaRepeat = interp(s.SourceImageEndThetaColorMultiplier, s.SourceImageStartThetaColorMultiplier);
-      step.CurrentSourceStepRepeat = interp(s.SourceImageEndStepColorMultiplier, s.SourceImageStartStepColorMultiplier);
-      if (s.SourceImageRepeatByIntegers) {
-        step.CurrentSourceThetaRepeat = std::floor(step.CurrentSourceThetaRepeat);
-        step.CurrentSourceStepRepeat = std::floor(step.CurrentSourceStepRepeat);
-      }
-    }
-    // 11. Plane.
-    step.translationX = interp(s.PlaneEndTranslationX, s.PlaneStartTranslationX);
-    step.translationY = interp(s.PlaneEndTranslationY, s.PlaneStartTranslationY);
-    step.rotationCentreX = interp(s.PlaneEndRotationX, s.PlaneStartRotationX);
-    step.rotationCentreY = interp(s.PlaneEndRotationY, s.PlaneStartRotationY);
-    step.rotationAngle = interp(s.PlaneEndRotationAngle, s.PlaneStartRotationAngle) * m[kPlaneAngle] * kPi / 180;
-    // 12. Splodge.
-    step.CurrentSplodgeLimit = std::fabs(interp(s.SplodgeEndLimit, s.SplodgeStartLimit)) * m[kSplodgeSize];
-    step.CurrentFuzzy = interp(s.FuzzyEnd, s.FuzzyStart) * m[kSplodgeIntensity];
-    step.CurrentSplodgeCenter = std::fabs(interp(s.SplodgeEndCenter, s.SplodgeStartCenter)) * m[kSplodgeCenter];
+    // 6 to 15.
+    const bool drawable = computeStepValues(fn, i, Steps, frame_);
     // 13. Rotation centre.
-    double cx = rotAX, cy = rotAY;
+    double cx = frame_.rotateAX, cy = frame_.rotateAY;
     if (s.MoveRotation) {
-      cx = interp(rotBX, rotAX);
-      cy = interp(rotBY, rotAY);
+      cx = interp(frame_.rotateBX, frame_.rotateAX);
+      cy = interp(frame_.rotateBY, frame_.rotateAY);
     }
-    // 14. Scale and progress.
-    CurrentScale = interp(s.EndScale, s.StartScale) / 100;
-    host_->progressPosition(i);
-    // 15. Ellipse factors.
-    const double sb = sinZ(t * step.functionValueX);
-    step.RockerB = sb * sb + 0.25;
-    const double c = s.EllipsesTwo ? cosZ(t * step.functionValueY) : sinZ(t * step.functionValueY);
-    step.RockerA = c * c + 0.25;
     // 16. Drawing the step.
-    if (i < Steps && !skipStep) {
-      double radius, bumps, depth, angle;
-      if (!IsAnimating) {
-        radius = interp(s.EndRadius, s.StartRadius) * m[kRadius] / 100;
-        bumps = interp(s.EndBumps, s.StartBumps) * m[kBumps];
-        depth = interp(s.EndDepth, s.StartDepth) * m[kSmooth];
-        angle = interp(s.EndIota, s.StartIota) * m[kAngle] * kPi / 180;
-      } else {
-        radius = interp(animation.endRadius, animation.startRadius) * m[kRadius] / 100;
-        bumps = interp(animation.endBumps, animation.startBumps) * m[kBumps];
-        depth = interp(animation.endDepth, animation.startDepth) * m[kSmooth];
-        angle = interp(animation.endAngle, animation.startAngle) * m[kAngle] * kPi / 180;
-      }
+    if (i < Steps && drawable) {
+      const double radius = interp(frame_.endRadius, frame_.startRadius) * m[kRadius] / 100;
+      const double bumps = interp(frame_.endBumps, frame_.startBumps) * m[kBumps];
+      const double depth = interp(frame_.endDepth, frame_.startDepth) * m[kSmooth];
+      const double angle = interp(frame_.endAngle, frame_.startAngle) * m[kAngle] * kPi / 180;
       const double grain = std::fabs(m[kGrain]) * interp(s.EndGrain, s.StartGrain);
-      const double cells = std::ceil(step.CurrentSplodgeLimit);
-      DrawByParameters(fn, i, radius, cells, grain, bumps, cx, cy, depth, angle, Steps, step.lissa,
+      const double cells = std::ceil(step_.CurrentSplodgeLimit);
+      DrawByParameters(fn, i, radius, cells, grain, bumps, cx, cy, depth, angle, Steps, step_.lissa,
                        s.ZorvaPointsXStart, s.ZorvaPointsXEnd, s.ZorvaPointsYStart, s.ZorvaPointsYEnd);
-      if (pixelConversionFailed_.exchange(false))
-        reportOnce(kPixelConversion, pixelConversionError_ + " (a point could not be placed on the picture; such "
-                                                             "points were left out)");
+      reportConversionFailures();
     }
     // 17. Let the windows work; stop when asked or when far enough.
     host_->processEvents();

@@ -4,22 +4,16 @@
 #include <sys/resource.h>
 #include <thread>
 
-#include "render/fast_scratch.h"
-#include "base/thread_pool.h"
 #include "io/paths.h"
 #include "settings/settings_file.h"
 
 namespace zorva {
 
-Engine::Engine(Host* host) : host_(host ? host : &nullHost_), random_(Random::clockSeed()) {
-  for (int i = 0; i < kMultiplierCount; ++i) {
-    multiplierSlots[static_cast<std::size_t>(i)].name = quotedSlotName(i);
-    MultiplierValues[static_cast<std::size_t>(i)] = 1.0;
-  }
+Engine::Engine(Host* host) : host_(host ? host : &nullHost_), fast_(0), random_(Random::clockSeed()) {
+  for (int i = 0; i < kMultiplierCount; ++i) multiplierSlots_[static_cast<std::size_t>(i)].name = quotedSlotName(i);
   errno = 0;
   startNice_ = getpriority(PRIO_PROCESS, 0);
-  setThreads(0);
-  CurrentScale = settings.StartScale / 100.0;
+  step_.CurrentScale = settings.StartScale / 100.0;
 }
 
 Engine::~Engine() = default;
@@ -42,20 +36,19 @@ void Engine::setDefaultFolder(const std::string& folder) {
   defaultFolder_ = folder.empty() || folder.back() == '/' ? folder : folder + "/";
 }
 
-void Engine::setThreads(int threads) {
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  threads = std::min(threads, 256);
-  if (threads == threads_ && pool_) return;
-  threads_ = threads;
-  pool_ = std::make_unique<ThreadPool>(threads_);
+DrawStats Engine::stats() const {
+  DrawStats total = fast_.stats();
+  total.points += referenceStats_.points;
+  total.pixelUpdates += referenceStats_.pixelUpdates;
+  return total;
 }
 
 void Engine::startUp() {
   random_.seed(Random::clockSeed());
   CurrentStyle = ReadIniCurrentStyle();
   ReadIniFile(CurrentStyle);
-  for (auto& v : MultiplierValues) v = 1.0;
-  CurrentScale = settings.StartScale / 100.0;
+  step_.MultiplierValues.fill(1.0);
+  step_.CurrentScale = settings.StartScale / 100.0;
   IsDrawing = false;
   StopRequested = false;
   SetImageDimensions();
@@ -70,6 +63,27 @@ void Engine::reportOnce(Report what, const std::string& text) {
   host_->message(text, MessageKind::Warning);
 }
 
+void Engine::reportConversionFailures() {
+  std::string error;
+  if (conversionFailures_.take(error))
+    reportOnce(kPixelConversion, error + " (a point could not be placed on the picture; such points were left out)");
+}
+
+// ---- animation ------------------------------------------------------------------
+
+void Engine::beginAnimation() { IsAnimating = true; }
+
+void Engine::setAnimationFrame(const FrameValues& frame) {
+  animationFrame_ = frame;
+  AnimationPhaseSine = frame.AnimationPhaseSine;
+}
+
+void Engine::endAnimation() {
+  IsAnimating = false;
+  animationFrame_.AnimationPhase = 0;
+  animationFrame_.AnimationOffsetFraction = 0;
+}
+
 // ---- multiplier slots ---------------------------------------------------------
 
 void Engine::SetUpBezier(int target) {
@@ -78,20 +92,37 @@ void Engine::SetUpBezier(int target) {
                    MessageKind::Error);
     return;
   }
-  const int slot = UseStoredSlot ? StoredSlot : selectedSlot;
+  const int slot = UseStoredSlot ? StoredSlot : selectedSlot_;
   const bool aroundCentre = slot == kStartCurve || slot == kEndCurve;
   if (target == 666) {
     buildBezier(ScratchBezier, ScratchCurve, aroundCentre);
     return;
   }
   if (slot < 0 || slot >= kMultiplierCount) return;
-  auto& s = multiplierSlots[static_cast<std::size_t>(slot)];
+  auto& s = multiplierSlots_[static_cast<std::size_t>(slot)];
   buildBezier(s.bezier, s.curve, aroundCentre);
+}
+
+void Engine::useStoredSlot(std::optional<int> slot) {
+  UseStoredSlot = slot.has_value();
+  if (slot) StoredSlot = *slot;
+}
+
+void Engine::setSlotCurve(int slot, const qCurve& curve) {
+  if (slot < 0 || slot >= kMultiplierCount) return;
+  qCurve::CopyCurve(curve, multiplierSlots_[static_cast<std::size_t>(slot)].curve);
+  const bool stored = UseStoredSlot;
+  const int storedSlot = StoredSlot;
+  useStoredSlot(slot);
+  SetUpBezier(999);
+  UseStoredSlot = stored;
+  StoredSlot = storedSlot;
+  host_->curveSlotChanged(slot);
 }
 
 void Engine::resetAllCurves() {
   for (int i = 0; i < kMultiplierCount; ++i) {
-    auto& s = multiplierSlots[static_cast<std::size_t>(i)];
+    auto& s = multiplierSlots_[static_cast<std::size_t>(i)];
     qCurve::CopyCurve(s.curve, s.undo);
     s.curve.Empty();
     host_->curveSlotChanged(i);
@@ -102,16 +133,10 @@ void Engine::resetAllCurves() {
 
 std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
   if (slot < 0 || slot >= kMultiplierCount) return std::nullopt;
-  auto message = multiplierSlots[static_cast<std::size_t>(slot)].curve.Load(file);
+  qCurve curve;
+  auto message = curve.Load(file);
   if (message) host_->message(*message, MessageKind::Error);
-  const bool stored = UseStoredSlot;
-  const int storedSlot = StoredSlot;
-  UseStoredSlot = true;
-  StoredSlot = slot;
-  SetUpBezier(999);
-  UseStoredSlot = stored;
-  StoredSlot = storedSlot;
-  host_->curveSlotChanged(slot);
+  setSlotCurve(slot, curve);
   return message;
 }
 
@@ -219,25 +244,26 @@ bool Engine::toggle(bool& flag, const char* on, const char* off) {
 }
 
 bool Engine::toggleDrawEachStep() {
-  return toggle(DrawEachStep, "Displaying each step as it is calculated", "Not displaying each step as it is calculated");
+  return toggle(toggles_.drawEachStep, "Displaying each step as it is calculated", "Not displaying each step as it is calculated");
 }
 
 bool Engine::toggleSaveEachStep() {
-  return toggle(SaveEachStep, "Saving each step as it is calculated", "Not saving each step as it is calculated");
+  return toggle(toggles_.saveEachStep, "Saving each step as it is calculated", "Not saving each step as it is calculated");
 }
 
 bool Engine::toggleClearEachStep() {
-  return toggle(ClearEachStep, "Clearing each step as it is calculated", "Not clearing each step as it is calculated");
+  return toggle(toggles_.clearEachStep, "Clearing each step as it is calculated", "Not clearing each step as it is calculated");
 }
 
-bool Engine::togglePreview() { return toggle(Preview, "Drawing in preview mode", "Not drawing in preview mode"); }
+bool Engine::togglePreview() { return toggle(toggles_.preview, "Drawing in preview mode", "Not drawing in preview mode"); }
 
 bool Engine::toggleBelowNormalPriority() {
-  BelowNormalPriority = !BelowNormalPriority;
+  bool& below = toggles_.belowNormalPriority;
+  below = !below;
   // "Normal" is the niceness the program started with. Going back up may need
   // privileges an ordinary user lacks; the request is then simply refused.
   // On Linux niceness belongs to each thread, so every thread is told.
-  const int nice = BelowNormalPriority ? std::max(startNice_, 10) : startNice_;
+  const int nice = below ? std::max(startNice_, 10) : startNice_;
   std::error_code ec;
   bool any = false;
   for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
@@ -246,9 +272,9 @@ bool Engine::toggleBelowNormalPriority() {
     any = true;
   }
   if (!any) setpriority(PRIO_PROCESS, 0, nice);
-  return BelowNormalPriority;
+  return below;
 }
 
-bool Engine::toggleTransparency() { return toggle(UseTransparency, "", ""); }
+bool Engine::toggleTransparency() { return toggle(toggles_.useTransparency, "", ""); }
 
 }  // namespace zorva

@@ -6,87 +6,38 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "base/random.h"
 #include "curves/curve.h"
 #include "curves/multiplier_slots.h"
 #include "render/canvas.h"
+#include "render/fast_inker.h"
+#include "render/frame_values.h"
 #include "render/host.h"
-#include "base/random.h"
+#include "render/images.h"
+#include "render/ink_step.h"
+#include "render/plane.h"
+#include "render/step_values.h"
 #include "settings/settings.h"
 
 namespace zorva {
 
-// Per-frame values of the animation; all zero outside an animation run.
-struct AnimationFrame {
-  double AnimationPhase = 0, AnimationPhaseSine = 0, AnimationOffsetFraction = 0;
-  bool useOffset = false;                       // "Use offset?" of the main path usage
-  double mainPathStart = 0, mainPathEnd = 100;  // percent
-  double startRockAngle = 0, endRockAngle = 0, rockAmount = 0;
-  // Current start/end values replacing the settings while animating.
-  double startRadius = 0, endRadius = 0, startBumps = 0, endBumps = 0;
-  double startDepth = 0, endDepth = 0, startAngle = 0, endAngle = 0;
-  double startX = 1, endX = 1, startY = 1, endY = 1;
-  double startDisplacementX = 0, startDisplacementY = 0, endDisplacementX = 0, endDisplacementY = 0;
-  double rotateAX = 0, rotateAY = 0, rotateBX = 0, rotateBY = 0;
-  // The nine animated offsets, start and end: repeat per step, repeat overall,
-  // offset per step, offset overall, translation x, y, rotation centre x, y,
-  // rotation angle (degrees).
-  std::array<double, 9> offsetStart{}, offsetEnd{};
-};
-
-// Values the driver works out for every step (read by geometry and inking).
-struct StepValues {
-  double functionX = 1, functionY = 1;  // x and y factor of the function
-  double functionValueX = 1, functionValueY = 1, lissa = 1;
-  double displacementX = 0, displacementY = 0;
-  double CurrentSourceThetaRepeat = 1, CurrentSourceStepRepeat = 1;
-  double translationX = 0, translationY = 0, rotationCentreX = 0, rotationCentreY = 0, rotationAngle = 0;
-  double CurrentSplodgeLimit = 2, CurrentFuzzy = 1, CurrentSplodgeCenter = 0;
-  double RockerA = 0.25, RockerB = 0.25;
-  std::array<double, 9> animatedOffsets{};  // current values of the nine animated offsets
-};
-
-// Source image: h rows of w + 1 pixels (the extra column repeats column 0)
-// plus a repeated row, addressed bottom-up; RGB bytes.
-struct SourceImage {
-  int h = -1, w = -2;  // "none" marks until an image is loaded
-  std::vector<std::uint8_t> rgb;  // (h + 1) rows of (w + 1) pixels, row 0 = bottom image row
-  bool loaded() const { return h > 0; }
-  const std::uint8_t* entry(int row, int column) const {
-    return rgb.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w + 1) + static_cast<std::size_t>(column)) * 3;
-  }
-};
-
-// Background image: h rows of w pixels, RGB, row 0 = bottom image row.
-struct BackgroundImage {
-  int h = -1, w = -2;
-  std::vector<std::uint8_t> rgb;
-  bool present() const { return h >= 1; }
-  const std::uint8_t* pixel(int row, int column) const {
-    return rgb.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w) + static_cast<std::size_t>(column)) * 3;
-  }
-};
-
 enum class InkerKind { Fast, Reference };
 
-// When the fast path splits work between threads. Tests shrink these to
-// exercise every branch on small pictures.
-struct FastTuning {
-  int chunk = 8192;                  // points computed and inked together
-  int parallelPoints = 1024;         // fewer points are computed on one thread
-  long long parallelUpdates = 40000; // fewer pixel updates are inked on one thread
+// The Zorva menu's per-step toggles and the other switches that are not
+// stored with the settings.
+struct DrawToggles {
+  bool drawEachStep = false, saveEachStep = false, clearEachStep = false, preview = false;
+  bool belowNormalPriority = false;
+  bool useTransparency = false;  // "Use transparency?" of saved pictures
+  bool useArctan2 = false;       // the Function window's "Use arctan2?"
 };
-
-class ThreadPool;
-struct StepFrame;
-struct InkRules;
 
 class Engine {
  public:
@@ -111,16 +62,13 @@ class Engine {
   void setProgramSettingsFile(const std::string& path) { programSettingsFile_ = path; }
   const std::string& programSettingsFile() const { return programSettingsFile_; }
   // Workers for drawing (0: one per core) and the inking path.
-  void setThreads(int threads);
-  int threads() const { return threads_; }
+  void setThreads(int threads) { fast_.setThreads(threads); }
+  int threads() const { return fast_.threads(); }
   void setInker(InkerKind kind) { inker_ = kind; }
   InkerKind inker() const { return inker_; }
-  FastTuning tuning;
+  FastTuning& tuning() { return fast_.tuning; }
   // Work done by the last drawing (for benchmarks and the stats line).
-  struct DrawStats {
-    std::uint64_t points = 0;        // points inked
-    std::uint64_t pixelUpdates = 0;  // pixels those points inked
-  } stats;
+  DrawStats stats() const;
   Random& random() { return random_; }
 
   // Start-up: seed from the clock, read the program settings file, size the
@@ -128,46 +76,50 @@ class Engine {
   void startUp();
 
   // ---- the settings record and working state -------------------------------
+  // Option windows edit the record directly; every step reads it afresh.
   Settings settings;
-  std::string CurrentStyle = "sine";
-  bool IsDrawing = false;
-  bool StopRequested = false;
-  bool IsAnimating = false;
-  double CurrentScale = 2.0;
-  std::array<double, kMultiplierCount> MultiplierValues{};
-  std::array<double, 3> StepColor{};
-  std::array<double, 3> StepAmount{};
-  StepValues step;
-  AnimationFrame animation;
-  double ZFactor = 1.0;
-  double DimmerFactor = 1.0;
-  double NormalisationDivisor = 0.0;  // set to 1 by every settings read
-  bool CurveShown = false;
-  bool CurveDrawing = false;
-  std::array<std::int32_t, 8> unreadAnimationValues{};  // written, never read
-  std::optional<std::int32_t> ScreenMaxLeft, ScreenMaxTop;
-
-  // Per-step menu toggles (not stored).
-  bool DrawEachStep = false, SaveEachStep = false, ClearEachStep = false, Preview = false;
-  bool BelowNormalPriority = false;
-  bool UseTransparency = false;
-  bool UseArctan2 = false;  // the Function window's "Use arctan2?"
+  const std::string& currentStyle() const { return CurrentStyle; }
+  void setCurrentStyle(const std::string& style) { CurrentStyle = style; }
+  bool isDrawing() const { return IsDrawing; }
+  bool stopRequested() const { return StopRequested; }
+  bool isAnimating() const { return IsAnimating; }
+  double normalisationDivisor() const { return NormalisationDivisor; }
+  // The composition's divisor; every settings read sets it to 1.
+  void setNormalisationDivisor(double d) { NormalisationDivisor = d; }
+  bool curveShown() const { return CurveShown; }
+  // What the driver worked out for the current (or last) step.
+  const StepValues& step() const { return step_; }
+  // The start and end values of the current drawing.
+  const FrameValues& frame() const { return frame_; }
+  const DrawToggles& toggles() const { return toggles_; }
 
   // Observers for tests and tools: called when a step is handed to the step
-  // geometry, and for every point the reference path inks.
+  // geometry, and for every point the reference inker inks.
   std::function<void(int step)> onStep;
   std::function<void(int step, int k, double x, double y)> onPoint;
 
+  // ---- animation -------------------------------------------------------------
+  // While frames are made the driver reads the frame's values instead of the
+  // settings, and the drawing and saving commands stay quiet.
+  void beginAnimation();
+  void setAnimationFrame(const FrameValues& frame);
+  void endAnimation();
+
   // ---- multiplier slots ----------------------------------------------------
-  std::array<MultiplierSlot, kMultiplierCount> multiplierSlots;
-  int selectedSlot = -1;  // the Points window's chooser; -1 when none
-  qCurve ScratchCurve;    // working curve of the curve editing
-  qBezier ScratchBezier;
-  bool UseStoredSlot = false;
-  int StoredSlot = 0;
-  // Rebuilds a working Bezier: 999 = the current slot (StoredSlot while
-  // UseStoredSlot, else the selected slot), 666 = ScratchBezier from
-  // ScratchCurve. Both are built around the curve's centre when the current
+  const MultiplierSlot& multiplierSlot(int slot) const { return multiplierSlots_[static_cast<std::size_t>(slot)]; }
+  // Replaces a slot's curve and sets up its working Bezier.
+  void setSlotCurve(int slot, const qCurve& curve);
+  int selectedSlot() const { return selectedSlot_; }  // the Points window's chooser; -1 when none
+  void selectSlot(int slot) { selectedSlot_ = slot; }
+  // Working curve of the curve editing and its Bezier.
+  qCurve& scratchCurve() { return ScratchCurve; }
+  const qBezier& scratchBezier() const { return ScratchBezier; }
+  // Makes SetUpBezier's "current slot" the given one instead of the chooser's
+  // (nothing: the chooser's again).
+  void useStoredSlot(std::optional<int> slot);
+  // Rebuilds a working Bezier: 999 = the current slot (the stored one while
+  // one is set, else the selected slot), 666 = the scratch Bezier from the
+  // scratch curve. Both are built around the curve's centre when the current
   // slot is the start or the end curve.
   void SetUpBezier(int target);
   // Every slot copied to its undo curve and emptied; the picture refreshed.
@@ -200,6 +152,7 @@ class Engine {
 
   // ---- drawing -------------------------------------------------------------
   void DrawOrStop();
+  // The driver: one drawing, with the frame's values while animating.
   void RunDrawing();
   void ClearPicture();
   void SetupProgressBar(int max);
@@ -216,29 +169,20 @@ class Engine {
   bool togglePreview();
   bool toggleBelowNormalPriority();
   bool toggleTransparency();
+  void setUseArctan2(bool on) { toggles_.useArctan2 = on; }
 
   // ---- drawing plane ---------------------------------------------------------
   int W() const { return canvas_.W; }
   int H() const { return canvas_.H; }
-  static double rotatePointByIota(char axis, double px, double py, double cx, double cy, double angle);
+  // Plane coordinate to buffer column ('x') or row ('y') at the current scale.
   int getPixelFromReal(char axis, double v);
-  bool pixelOnCanvas(int column, int row) const { return column >= 0 && column < canvas_.W && row >= 0 && row < canvas_.H; }
-  static double getDistanceOfPoint(double x, double y);
+  bool pixelOnCanvas(int column, int row) const { return canvas_.onCanvas(column, row); }
   double ConvertXtoXCoord(double column) const;
   double ConvertYtoYCoord(double row) const;
   qCoord ConvertMouseToCoord(double column, double row) const;
   int getXMouse();
   int getYMouse();
   bool SetImageDimensions();
-
-  // ---- inking (one point) --------------------------------------------------
-  void addColorToPixels(int step, int steps, double x, double y, double size, int pointIndex, int pointCount);
-  void addColorToPixels246(int step, int steps, double x, double y, double size, int pointIndex, int pointCount);
-  // The alternative colouring's vector for one inked pixel.
-  std::array<double, 3> alternativeColor(int step, int steps, int k, int N, double x, double y, double w) const;
-  // The source image's colour vector for one inked pixel (divisor q).
-  std::array<double, 3> sourceSample(int step, int steps, int k, int N, double w, double q) const;
-  bool sourceInUse() const { return source_.loaded() && settings.UseSourceImage; }
 
   // ---- composition -----------------------------------------------------------
   void MakeBitmap();
@@ -255,6 +199,7 @@ class Engine {
   // file is missing, of an unknown type or damaged (the old image stays).
   bool LoadSourceImage(const std::string& file);
   const SourceImage& sourceImage() const { return source_; }
+  bool sourceInUse() const { return source_.loaded() && settings.UseSourceImage; }
   bool loadBackgroundImage(const std::string& file);
   void useCanvasAsBackground();
   void applyBackgroundImage();
@@ -278,15 +223,15 @@ class Engine {
   // Failures reported once per drawing.
   enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
   void reportOnce(Report what, const std::string& text);
-  void pixelConversionFailure(double numerator, double twoS);
+  void reportConversionFailures();
+  // The driver's steps 3 to 15 for one step; false when the step is skipped.
   void computeMultiplierValues(double t);
+  bool computeStepValues(int fn, int i, int Steps, const FrameValues& fv);
   // Steps 1 to 8 of a step: false when the step draws nothing.
   bool prepareStep(StepFrame& f);
-  void drawStepFast(StepFrame& f);
-  bool buildRing(const StepFrame& f);
-  InkRules inkRules(int stepIndex, int steps, bool old246) const;
-  bool inkWithFactors(int px, int py, std::array<double, 3> col, const InkRules& rules);
-  std::array<double, 3> sourceTerm(int stepIndex, int steps, int k, int N) const;
+  void drawStepReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels);
+  PointShapes pointShapes() const;
+  std::pair<double, double> mouseInPlane();
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
 
   Host* host_;
@@ -295,24 +240,41 @@ class Engine {
   std::string defaultFolder_ = "./";
   std::string programBaseName_ = "zorva";
   std::string programSettingsFile_;
-  int threads_ = 1;
   InkerKind inker_ = InkerKind::Fast;
-  std::unique_ptr<ThreadPool> pool_;
+  FastInker fast_;
+  DrawStats referenceStats_;
   Random random_;
+
+  std::string CurrentStyle = "sine";
+  bool IsDrawing = false;
+  bool StopRequested = false;
+  bool IsAnimating = false;
+  double NormalisationDivisor = 0.0;  // set to 1 by every settings read
+  bool CurveShown = false;
+  bool CurveDrawing = false;
+  std::array<std::int32_t, 8> unreadAnimationValues{};  // written, never read
+  std::optional<std::int32_t> ScreenMaxLeft, ScreenMaxTop;
+  DrawToggles toggles_;
+  StepValues step_;
+  FrameValues frame_;           // the values of the drawing in progress (or the last one)
+  FrameValues animationFrame_;  // the frame the animation set
+  double AnimationPhaseSine = 0;  // kept from the last frame made
+
+  std::array<MultiplierSlot, kMultiplierCount> multiplierSlots_;
+  int selectedSlot_ = -1;
+  qCurve ScratchCurve;
+  qBezier ScratchBezier;
+  bool UseStoredSlot = false;
+  int StoredSlot = 0;
+
   Canvas canvas_;
   Bitmap24 picture_;
   Bitmap24 snapshot_;
   SourceImage source_;
   BackgroundImage background_;
   std::uint32_t reported_ = 0;  // failures already reported in this drawing
-  bool inkFailed_ = false;  // the last inked point hit an arithmetic failure
-  std::atomic<bool> pixelConversionFailed_{false};
-  std::string pixelConversionError_;
+  ConversionFailures conversionFailures_;
   int startNice_ = 0;
-
-  // Scratch of the fast path, kept between steps so the step loop allocates nothing.
-  struct FastScratch;
-  std::unique_ptr<FastScratch> scratch_;
 };
 
 }  // namespace zorva

@@ -1,42 +1,21 @@
 // The drawing plane and the step geometry: one step's ring of points.
 #include <cmath>
+#include <tuple>
 
-#include "render/engine.h"
 #include "base/math_util.h"
+#include "render/engine.h"
 #include "render/point_geometry.h"
+#include "render/reference_inker.h"
 #include "render/step_frame.h"
 
 namespace zorva {
 
 // ---- the plane ---------------------------------------------------------------
 
-double Engine::rotatePointByIota(char axis, double px, double py, double cx, double cy, double angle) {
-  const double c = cosZ(angle), s = sinZ(angle);
-  if (axis == 'x') return c * (px - cx) - s * (py - cy) + cx;
-  return s * (px - cx) + c * (py - cy) + cy;
-}
-
 int Engine::getPixelFromReal(char axis, double v) {
-  const PlaneToPixel map(CurrentScale, canvas_.W, canvas_.H);
-  const double p = axis == 'x' ? map.numeratorX(v) : map.numeratorY(v);
-  int index;
-  if (!map.index(p, index)) pixelConversionFailure(p, map.twoS);
-  return index;
+  const PixelMapper pixels{PlaneToPixel(step_.CurrentScale, canvas_.W, canvas_.H), &conversionFailures_};
+  return axis == 'x' ? pixels.column(v) : pixels.row(v);
 }
-
-// Division by zero (a scale of 0), an invalid operation or an overflow: the
-// point is left out and the drawing says so once.
-void Engine::pixelConversionFailure(double p, double twoS) {
-  if (pixelConversionFailed_.exchange(true)) return;
-  if (twoS == 0 && !std::isnan(p))
-    pixelConversionError_ = p == 0 ? "Invalid floating point operation" : "Floating point division by zero";
-  else if (std::isnan(p / twoS))
-    pixelConversionError_ = "Invalid floating point operation";
-  else
-    pixelConversionError_ = "Floating point overflow";
-}
-
-double Engine::getDistanceOfPoint(double x, double y) { return std::sqrt(x * x + y * y); }
 
 double Engine::ConvertXtoXCoord(double column) const {
   const double s0 = settings.StartScale / 100.0;
@@ -96,30 +75,27 @@ bool Engine::SetImageDimensions() {
 
 bool Engine::prepareStep(StepFrame& f) {
   const Settings& s = settings;
-  const auto& m = MultiplierValues;
+  const auto& m = step_.MultiplierValues;
+  const FrameValues& anim = frame_;
   const double inputs[] = {f.r, f.size, f.g, f.b, f.cx, f.cy, f.d, f.a, f.J, f.x0, f.x1, f.y0, f.y1};
   for (double v : inputs)
     if (!std::isfinite(v)) return false;
 
   // 1. Dimmer and grain by depth.
   if (s.AdjustGrain || s.UseDimmer) {
-    DimmerFactor = std::fabs(m[kRadius]) * (f.fn == 5 ? (step.RockerA + step.RockerB) / 2 : std::fabs(f.r));
+    step_.DimmerFactor = std::fabs(m[kRadius]) * (f.fn == 5 ? (step_.RockerA + step_.RockerB) / 2 : std::fabs(f.r));
     if (s.AdjustGrain && s.GrainByDepth && std::fabs(m[kSmooth]) > 0)
-      f.g = f.g * DimmerFactor / std::max(std::fabs(m[kSmooth]), 0.01);
+      f.g = f.g * step_.DimmerFactor / std::max(std::fabs(m[kSmooth]), 0.01);
   }
   // 2.
   f.g = std::max(f.g, 1.0);
-  // Outside an animation its per-frame values are all 0 (the main path runs
-  // from 0 to 100 percent); only AnimationPhaseSine keeps its last value.
-  const AnimationFrame still;
-  const AnimationFrame& anim = IsAnimating ? animation : still;
   // 3. Step and rock fractions.
   const double plain = static_cast<double>(f.i) / f.n;
   f.t = plain - anim.AnimationOffsetFraction;
   if (f.t < 0) f.t = f.t + 1;
   f.tr = s.RockOffsetInAnimation ? plain : f.t;
   // 4. Path point.
-  const auto& path = multiplierSlots[kPathCurve];
+  const auto& path = multiplierSlots_[kPathCurve];
   f.hasPath = path.curve.GetLength() >= 1;
   if (f.hasPath) {
     const double p0 = anim.mainPathStart, p1 = anim.mainPathEnd;
@@ -131,8 +107,8 @@ bool Engine::prepareStep(StepFrame& f) {
     f.pathX = path.bezier.GetXAt(tp);
     f.pathY = path.bezier.GetYAt(tp);
   }
-  f.w = step.functionX;
-  f.h = step.functionY;
+  f.w = step_.functionX;
+  f.h = step_.functionY;
   // 5. Base position.
   if (f.fn == 7) {
     const double lx = f.x0 + (f.x1 - f.x0) * f.t, ly = f.y0 + (f.y1 - f.y0) * f.t;
@@ -156,14 +132,13 @@ bool Engine::prepareStep(StepFrame& f) {
   f.a = f.a + sinZ((s.NumberOfRocks * m[kRocks] + anim.rockAmount) * f.tr * kTwoPi) * rho;
   // 7. Position overrides.
   if (s.ZorvaPointsFollow) {
-    f.posX = ConvertXtoXCoord(getXMouse());
-    f.posY = ConvertYtoYCoord(getYMouse());
+    std::tie(f.posX, f.posY) = mouseInPlane();
   } else if (s.ZorvaPointsUseBezier && f.hasPath) {
     f.posX = f.pathX;
     f.posY = f.pathY;
   }
-  f.ox = step.displacementX;
-  f.oy = step.displacementY;
+  f.ox = step_.displacementX;
+  f.oy = step_.displacementY;
   f.posX = f.posX + f.ox;
   f.posY = f.posY + f.oy;
   // 8. Increment.
@@ -183,19 +158,19 @@ bool Engine::prepareStep(StepFrame& f) {
   f.N = static_cast<std::int32_t>(std::floor(f.G));
 
   // Shared values of the points.
-  f.rockerA = step.RockerA;
-  f.rockerB = step.RockerB;
-  f.tx = step.translationX;
-  f.ty = step.translationY;
-  f.atx = step.animatedOffsets[4];
-  f.aty = step.animatedOffsets[5];
-  f.ux = step.rotationCentreX + step.animatedOffsets[6];
-  f.uy = step.rotationCentreY + step.animatedOffsets[7];
-  f.phi = step.rotationAngle + step.animatedOffsets[8];
-  f.phaseSine = animation.AnimationPhaseSine;
+  f.rockerA = step_.RockerA;
+  f.rockerB = step_.RockerB;
+  f.tx = step_.translationX;
+  f.ty = step_.translationY;
+  f.atx = step_.animatedOffsets[kTranslationX];
+  f.aty = step_.animatedOffsets[kTranslationY];
+  f.ux = step_.rotationCentreX + step_.animatedOffsets[kRotationCentreX];
+  f.uy = step_.rotationCentreY + step_.animatedOffsets[kRotationCentreY];
+  f.phi = step_.rotationAngle + step_.animatedOffsets[kRotationAngle];
+  f.phaseSine = anim.AnimationPhaseSine;
   f.lissaDelta = s.LissaDelta;
-  f.hasEndCurve = multiplierSlots[kEndCurve].curve.GetLength() >= 1;
-  f.useCurves = s.ZorvaPointsUseStartAndEndBezier && multiplierSlots[kStartCurve].curve.GetLength() >= 1 &&
+  f.hasEndCurve = multiplierSlots_[kEndCurve].curve.GetLength() >= 1;
+  f.useCurves = s.ZorvaPointsUseStartAndEndBezier && multiplierSlots_[kStartCurve].curve.GetLength() >= 1 &&
                 (f.hasEndCurve || s.ZorvaPointsUseStartAsEnd);
   f.startAsEnd = s.ZorvaPointsUseStartAsEnd;
   f.scatter = s.UseIotaExtra;
@@ -210,6 +185,15 @@ bool Engine::prepareStep(StepFrame& f) {
   return true;
 }
 
+PointShapes Engine::pointShapes() const {
+  return {&multiplierSlots_[kStartCurve].bezier, &multiplierSlots_[kEndCurve].bezier, settings.UseEllipsesTwo};
+}
+
+std::pair<double, double> Engine::mouseInPlane() {
+  const double x = ConvertXtoXCoord(getXMouse());
+  return {x, ConvertYtoYCoord(getYMouse())};
+}
+
 void Engine::DrawByParameters(int fn, int i, double r, double size, double g, double b, double cx, double cy, double d,
                               double a, int n, double J, double x0, double x1, double y0, double y1) {
   if (onStep) onStep(i);
@@ -217,51 +201,44 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
   f.fn = fn, f.i = i, f.n = n, f.r = r, f.size = size, f.g = g, f.b = b, f.cx = cx, f.cy = cy, f.d = d, f.a = a;
   f.J = J, f.x0 = x0, f.x1 = x1, f.y0 = y0, f.y1 = y1;
   if (!prepareStep(f)) return;
-  if (inker_ == InkerKind::Fast) {
-    drawStepFast(f);
-    return;
-  }
+  const InkStep ink = makeInkStep(settings, step_, frame_, source_, f.i, f.n);
+  const PixelMapper pixels{PlaneToPixel(step_.CurrentScale, canvas_.W, canvas_.H), &conversionFailures_};
+  if (inker_ == InkerKind::Fast)
+    fast_.drawStep(f, {pointShapes(), [this] { return mouseInPlane(); }}, ink, pixels, canvas_, random_, step_.ZFactor);
+  else
+    drawStepReference(f, ink, pixels);
+}
 
-  // The reference: one point at a time, each worked out in full and inked
-  // at once.
+// The reference: one point at a time, each worked out in full and inked at
+// once.
+void Engine::drawStepReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels) {
+  const PointShapes shapes = pointShapes();
+  const double cosPhi = cosZ(f.phi), sinPhi = sinZ(f.phi);
   double theta = 0;
   std::int32_t k = 1;
-  const double a0 = f.a;
   double ang = f.a;
   double ccx = f.cx, ccy = f.cy;
   while (theta <= kTwoPi) {
     // 1-2.
     const double c = cosZ(theta), s = sinZ(theta);
-    ZFactor = f.zFactor ? (c + 1) / 2 : 1;
+    step_.ZFactor = f.zFactor ? (c + 1) / 2 : 1;
     // 3. Random scatter.
-    if (f.scatter) ang = a0 + sinZ(random_.next(1000) * theta);
+    if (f.scatter) ang = f.a + sinZ(random_.next(1000) * theta);
     // 4. Rotation centre overrides.
-    if (f.followRotate) {
-      ccx = ConvertXtoXCoord(getXMouse());
-      ccy = ConvertYtoYCoord(getYMouse());
-    } else if (f.pathRotate) {
-      ccx = f.pathX;
-      ccy = f.pathY;
-    }
-    // 5-7. Bump factor, wobble centre, shape point.
-    bool ok;
-    const double q = bumpFactor(theta, f, ok);
-    const double beta = ellipsesBeta(f, ang);
-    double px, py, wx, wy;
-    if (!shapePoint(f, settings.UseEllipsesTwo, multiplierSlots[kStartCurve].bezier, multiplierSlots[kEndCurve].bezier,
-                    {theta, c, s, q, k, ccx, ccy, cosZ(beta), sinZ(beta)}, px, py, wx, wy))
-      ok = false;
-    // 8-9. Angle rotation, translation and plane rotation.
-    double fx, fy;
-    finalPoint(f, px, py, wx, wy, cosZ(ang), sinZ(ang), cosZ(f.phi), sinZ(f.phi), fx, fy);
+    if (f.followRotate)
+      std::tie(ccx, ccy) = mouseInPlane();
+    else if (f.pathRotate)
+      ccx = f.pathX, ccy = f.pathY;
+    // 5-9. Bump factor, wobble centre, shape point, rotations.
+    bool qOk;
+    const double q = bumpFactor(theta, f, qOk);
+    const PlacedPoint p = placePoint(f, shapes, theta, c, s, q, qOk, k, angleTrig(f, ang), ccx, ccy, cosPhi, sinPhi);
     // An arithmetic failure ends the step before this point is inked.
-    if (!ok || !std::isfinite(fx) || !std::isfinite(fy)) return;
+    if (!p.ok) return;
     // 10.
-    if (onPoint) onPoint(f.i, k, fx, fy);
-    ++stats.points;
-    inkFailed_ = false;
-    addColorToPixels(f.i, f.n, fx, fy, f.size, k, f.N);
-    if (inkFailed_) return;
+    if (onPoint) onPoint(f.i, k, p.x, p.y);
+    ++referenceStats_.points;
+    if (!addColorToPixels(canvas_, ink, pixels, p.x, p.y, f.size, k, f.N, step_.ZFactor, referenceStats_)) return;
     // 11.
     k = k + 1;
     theta = theta + f.dtheta;

@@ -27,7 +27,7 @@ std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
   const int w = picture_.width, h = picture_.height;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
   std::vector<std::uint8_t> alpha;
-  if (UseTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  if (toggles_.useTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) {
     const std::uint8_t* from = picture_.row(y);
     for (int x = 0; x < w; ++x) {
@@ -36,11 +36,11 @@ std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
       rgb[at * 3] = r;
       rgb[at * 3 + 1] = g;
       rgb[at * 3 + 2] = b;
-      if (UseTransparency) alpha[at] = transparencyAlpha(r, g, b, settings.White, settings.Opacity);
+      if (toggles_.useTransparency) alpha[at] = transparencyAlpha(r, g, b, settings.White, settings.Opacity);
     }
   }
   return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3,
-                  UseTransparency ? alpha.data() : nullptr);
+                  toggles_.useTransparency ? alpha.data() : nullptr);
 }
 
 std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem) {
@@ -62,7 +62,7 @@ std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemO
     return std::nullopt;
   };
   if (auto error = BitmapFileToPNG(stem)) return fail(*error);
-  for (const auto& slot : multiplierSlots)
+  for (const auto& slot : multiplierSlots_)
     if (auto error = slot.curve.Spam(stem + "_" + slot.name + ".curve")) return fail(*error);
   if (sourceInUse() && settings.SaveSourceImageFile)
     if (auto error = SaveSourceImageAsPNG(stem + "_source")) return fail(*error);

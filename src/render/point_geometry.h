@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "curves/curve.h"
 #include "base/math_util.h"
+#include "curves/curve.h"
 #include "render/step_frame.h"
 
 namespace zorva {
@@ -33,6 +33,13 @@ inline double bumpFactor(double theta, const StepFrame& f, bool& ok) {
   return q;
 }
 
+// The start and end shape curves and the "alternate Ellipses" switch.
+struct PointShapes {
+  const qBezier* startCurve;
+  const qBezier* endCurve;
+  bool ellipsesTwo;
+};
+
 struct PointInput {
   double theta, c, s, q;  // the angle, its cosine and sine, the bump factor
   std::int32_t k;         // the point's number within the step, from 1
@@ -42,8 +49,10 @@ struct PointInput {
 
 // The shape point (px, py) and the wobble centre (wx, wy) of one point;
 // false when a division by zero ends the step.
-inline bool shapePoint(const StepFrame& f, bool ellipsesTwo, const qBezier& startCurve, const qBezier& endCurve,
-                       const PointInput& in, double& px, double& py, double& wx, double& wy) {
+inline bool shapePoint(const StepFrame& f, const PointShapes& shapes, const PointInput& in, double& px, double& py,
+                       double& wx, double& wy) {
+  const qBezier& startCurve = *shapes.startCurve;
+  const qBezier& endCurve = *shapes.endCurve;
   const double c = in.c, s = in.s, q = in.q, theta = in.theta;
   wx = in.ccx;
   wy = in.ccy;
@@ -92,7 +101,7 @@ inline bool shapePoint(const StepFrame& f, bool ellipsesTwo, const qBezier& star
       return true;
     }
     case 5:  // Ellipses
-      if (!ellipsesTwo) {
+      if (!shapes.ellipsesTwo) {
         px = f.r * f.rockerB * c * (2 - q) / 2 + posX;
         py = f.r * f.rockerA * s * (2 - q) / 2 + posY;
       } else {
@@ -150,6 +159,37 @@ inline void finalPoint(const StepFrame& f, double px, double py, double wx, doub
   }
   fx = cosPhi * (rx - f.ux) - sinPhi * (ry - f.uy) + f.ux;
   fy = sinPhi * (rx - f.ux) + cosPhi * (ry - f.uy) + f.uy;
+}
+
+// The trigonometry of the step's angle a: its own rotation and the
+// "alternate Ellipses" turn. Points share the step's unless scattered.
+struct AngleTrig {
+  double cosA, sinA, cosBeta, sinBeta;
+};
+inline AngleTrig angleTrig(const StepFrame& f, double a) {
+  const double beta = ellipsesBeta(f, a);
+  return {cosZ(a), sinZ(a), cosZ(beta), sinZ(beta)};
+}
+
+// A point placed in the plane; ok is false when an arithmetic failure ends
+// the step before it is inked.
+struct PlacedPoint {
+  double x = 0, y = 0;
+  bool ok = true;
+};
+
+// Point k at angle theta (cosine c, sine s, bump factor q that was worked
+// out without failing when qOk), about the rotation centre (ccx, ccy): the
+// shape point, the angle rotation, the translation and the plane rotation.
+inline PlacedPoint placePoint(const StepFrame& f, const PointShapes& shapes, double theta, double c, double s, double q,
+                              bool qOk, std::int32_t k, const AngleTrig& angle, double ccx, double ccy, double cosPhi,
+                              double sinPhi) {
+  double px = 0, py = 0, wx = 0, wy = 0;
+  PlacedPoint out;
+  out.ok = shapePoint(f, shapes, {theta, c, s, q, k, ccx, ccy, angle.cosBeta, angle.sinBeta}, px, py, wx, wy) && qOk;
+  finalPoint(f, px, py, wx, wy, angle.cosA, angle.sinA, cosPhi, sinPhi, out.x, out.y);
+  if (!std::isfinite(out.x) || !std::isfinite(out.y)) out.ok = false;
+  return out;
 }
 
 }  // namespace zorva

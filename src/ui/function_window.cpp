@@ -149,7 +149,9 @@ TformZorvaFunction::TformZorvaFunction(TForm1& main)
   cbGrainByDepth = makeCheckBox("cbGrainByDepth", "Adjust grain by bump depth?", &s.GrainByDepth);
   cbUseIotaExtra = makeCheckBox("cbUseIotaExtra", "Use random scatter?", &s.UseIotaExtra);
   // Not stored: the engine's working flag.
-  cbUseArctan2 = makeCheckBox("cbUseArctan2", "Use arctan2?", &engine().UseArctan2);
+  cbUseArctan2 = new QCheckBox("Use arctan2?", body());
+  cbUseArctan2->setObjectName("cbUseArctan2");
+  connect(cbUseArctan2, &QCheckBox::toggled, this, [this](bool on) { engine().setUseArctan2(on); });
   cbInterpolateColors = makeCheckBox("cbInterpolateColors", "Normalise colors?", &s.InterpolateColors);
   Button2 = new QPushButton("Redraw", body());
   Button2->setObjectName("Button2");
@@ -185,13 +187,13 @@ void TformZorvaFunction::Init() {
   cbDimmer->setChecked(s.UseDimmer);
   cbGrainByDepth->setChecked(s.GrainByDepth);
   cbUseIotaExtra->setChecked(s.UseIotaExtra);
-  cbUseArctan2->setChecked(engine().UseArctan2);
+  cbUseArctan2->setChecked(engine().toggles().useArctan2);
   cbInterpolateColors->setChecked(s.InterpolateColors);
 }
 
 void TformZorvaFunction::SetFunctionRadio() {
   for (std::size_t i = 0; i < kStyleNames.size(); ++i)
-    if (engine().CurrentStyle == kStyleNames[i]) functionButtons[i]->setChecked(true);
+    if (engine().currentStyle() == kStyleNames[i]) functionButtons[i]->setChecked(true);
 }
 
 int TformZorvaFunction::itemIndex() const { return functionGroup_->checkedId(); }
@@ -199,7 +201,7 @@ int TformZorvaFunction::itemIndex() const { return functionGroup_->checkedId(); 
 void TformZorvaFunction::rgFunctionsClick(int index) {
   if (index < 0 || index >= static_cast<int>(kStyleNames.size())) return;
   // The style is about to change under the drawing: stop it as Stop does.
-  if (engine().IsDrawing) engine().requestStop();
+  if (engine().isDrawing()) engine().requestStop();
   setLissaDeltaMinimum(index == kEllipsesEntry ? 0 : 1);
   engine().StyleChanger(kStyleNames[static_cast<std::size_t>(index)]);
   // The choice wins over the FunctionNumber the new style section held.

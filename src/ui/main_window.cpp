@@ -249,9 +249,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   if (exiting_) return;
   // The close may arrive while a drawing processes events: ask it to stop; it
   // unwinds once this handler returns, and the window object outlives it.
-  if (engine_.IsDrawing && !engine_.StopRequested) engine_.requestStop();
+  if (engine_.isDrawing() && !engine_.stopRequested()) engine_.requestStop();
   refreshCommandState();
-  engine_.WriteIniFile(engine_.CurrentStyle);
+  engine_.WriteIniFile(engine_.currentStyle());
   Spammer("Exiting");
   exiting_ = true;
   for (OptionWindow* window : optionWindows_)

@@ -13,8 +13,8 @@ void TForm1::drawOrStopClick() {
 }
 
 void TForm1::refreshCommandState() {
-  commands_.draw->setEnabled(!engine_.IsDrawing || engine_.StopRequested);
-  commands_.stop->setEnabled(engine_.IsDrawing && !engine_.StopRequested);
+  commands_.draw->setEnabled(!engine_.isDrawing() || engine_.stopRequested());
+  commands_.stop->setEnabled(engine_.isDrawing() && !engine_.stopRequested());
 }
 
 void TForm1::toggleZoomClick() {

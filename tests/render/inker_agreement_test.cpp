@@ -138,7 +138,7 @@ struct Result {
   std::vector<std::int32_t> firstStep;
   std::uint32_t randomState;
   double zFactor;
-  Engine::DrawStats stats;
+  DrawStats stats;
 };
 
 Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int threads, bool tinyTuning) {
@@ -148,12 +148,12 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.settings = c.settings;
   engine.setInker(inker);
   engine.setThreads(threads);
-  if (tinyTuning) engine.tuning = {37, 1, 1};
-  engine.UseArctan2 = c.arctan2;
+  if (tinyTuning) engine.tuning() = {37, 1, 1};
+  engine.setUseArctan2(c.arctan2);
   for (int slot = 0; slot < kMultiplierCount; ++slot) {
-    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
-    for (auto [x, y] : c.curves[static_cast<std::size_t>(slot)]) s.curve.AddPoint(x, y);
-    buildBezier(s.bezier, s.curve, slot == kStartCurve || slot == kEndCurve);
+    qCurve curve;
+    for (auto [x, y] : c.curves[static_cast<std::size_t>(slot)]) curve.AddPoint(x, y);
+    engine.setSlotCurve(slot, curve);
   }
   if (c.sourceImage) {
     EXPECT_TRUE(engine.LoadSourceImage(sourceFile));
@@ -162,7 +162,7 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.random().seed(c.seed);
   engine.ClearPicture();
   engine.DrawOrStop();
-  return {engine.canvas().color.vector(), engine.canvas().firstStep.vector(), engine.random().state(), engine.ZFactor, engine.stats};
+  return {engine.canvas().color.vector(), engine.canvas().firstStep.vector(), engine.random().state(), engine.step().ZFactor, engine.stats()};
 }
 
 TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {

@@ -53,10 +53,15 @@ struct SourceSample : Pictures {
     s.White = false;
     s.SourceImageStartOffsetPerStep = s.SourceImageEndOffsetPerStep = 0;
     s.SourceImageStartOffsetOverall = s.SourceImageEndOffsetOverall = 0;
-    engine.step.CurrentSourceThetaRepeat = engine.step.CurrentSourceStepRepeat = 1;
   }
-  // Red and green of point k of N at step s of 100, weight 1, divisor 1.
-  std::array<double, 3> at(int s, int k, int N) { return engine.sourceSample(s, 100, k, N, 1, 1); }
+  StepValues values;  // repeats 1, no animation
+  // The sample of point k of N at step s of 100 with weight w and divisor q.
+  std::array<double, 3> sample(int s, int k, int N, double w, double q) {
+    const InkStep ink = makeInkStep(engine.settings, values, FrameValues{}, engine.sourceImage(), s, 100);
+    const auto term = colourTerm(ink, k, N, 0, 0);
+    return {term[0] * w / q, term[1] * w / q, term[2] * w / q};
+  }
+  std::array<double, 3> at(int s, int k, int N) { return sample(s, k, N, 1, 1); }
 };
 
 TEST_F(SourceSample, LoadingSetsTheImageUp) {
@@ -80,14 +85,14 @@ TEST_F(SourceSample, RepeatOneSweepsFromRightToLeft) {
   EXPECT_EQ(at(0, 6, 8)[0], 60);
   EXPECT_EQ(at(0, 1, 8)[1], 20);   // v = 0: the bottom row
   // Negative repeats sweep the other way.
-  engine.step.CurrentSourceThetaRepeat = -1;
+  values.CurrentSourceThetaRepeat = -1;
   EXPECT_EQ(at(0, 2, 8)[0], 60);
   EXPECT_EQ(at(0, 4, 8)[0], 120);
 }
 
 TEST_F(SourceSample, RepeatZeroSamplesColumnZeroAndTheBottomRow) {
-  engine.step.CurrentSourceThetaRepeat = 0;
-  engine.step.CurrentSourceStepRepeat = 0;
+  values.CurrentSourceThetaRepeat = 0;
+  values.CurrentSourceStepRepeat = 0;
   for (int k : {1, 3, 7}) {
     EXPECT_EQ(at(50, k, 8)[0], 0);
     EXPECT_EQ(at(77, k, 8)[1], 20);
@@ -96,12 +101,12 @@ TEST_F(SourceSample, RepeatZeroSamplesColumnZeroAndTheBottomRow) {
 
 TEST_F(SourceSample, SubtractModeInvertsAndWeighs) {
   engine.settings.White = true;
-  engine.step.CurrentSourceThetaRepeat = 0;
+  values.CurrentSourceThetaRepeat = 0;
   // Column 0 is black in red: 255/256 of the weight; a white pixel gives 0.
-  EXPECT_EQ(engine.sourceSample(0, 100, 1, 8, 0.5, 256)[0], 255 * 0.5 / 256);
+  EXPECT_EQ(sample(0, 1, 8, 0.5, 256)[0], 255 * 0.5 / 256);
   const std::string white = makeImage(dir, "white.png", 2, 2, [](int, int) { return std::array<std::uint8_t, 3>{255, 255, 255}; });
   ASSERT_TRUE(engine.LoadSourceImage(white));
-  EXPECT_EQ(engine.sourceSample(0, 100, 1, 8, 1, 256)[2], 0);
+  EXPECT_EQ(sample(0, 1, 8, 1, 256)[2], 0);
 }
 
 TEST_F(SourceSample, IntegerRepeatsPerStep) {
@@ -113,10 +118,10 @@ TEST_F(SourceSample, IntegerRepeatsPerStep) {
   s.ImageWidth = s.ImageHeight = 16;
   s.StartGrain = s.EndGrain = 1;
   std::vector<double> repeats;
-  engine.onStep = [&](int) { repeats.push_back(engine.step.CurrentSourceThetaRepeat); };
+  engine.onStep = [&](int) { repeats.push_back(engine.step().CurrentSourceThetaRepeat); };
   engine.DrawOrStop();
   EXPECT_EQ(repeats, (std::vector<double>{1, 1, 1, 1, 1, 2, 2, 2, 2, 2}));
-  EXPECT_EQ(engine.step.CurrentSourceThetaRepeat, 3);  // the last step (which draws nothing)
+  EXPECT_EQ(engine.step().CurrentSourceThetaRepeat, 3);  // the last step (which draws nothing)
 }
 
 TEST_F(Pictures, BrokenImagesChangeNothing) {
@@ -308,11 +313,13 @@ TEST_F(Pictures, SavedSetsAndTheirNames) {
   // With curves (two points or more) and the source image copy.
   std::filesystem::remove_all(out);
   std::filesystem::create_directory(out);
-  engine.multiplierSlots[0].curve.AddPoint(0, 0);
-  engine.multiplierSlots[0].curve.AddPoint(1, 1);
-  engine.multiplierSlots[29].curve.AddPoint(0, 0);
-  engine.multiplierSlots[29].curve.AddPoint(1, 1);
-  engine.multiplierSlots[5].curve.AddPoint(3, 3);  // one point: no file
+  qCurve line, dot;
+  line.AddPoint(0, 0);
+  line.AddPoint(1, 1);
+  dot.AddPoint(3, 3);
+  engine.setSlotCurve(0, line);
+  engine.setSlotCurve(29, line);
+  engine.setSlotCurve(5, dot);  // one point: no file
   ASSERT_TRUE(engine.LoadSourceImage(makeImage(dir, "s.png", 5, 3, [](int x, int y) {
     return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9};
   })));

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "render/engine.h"
+#include "render/reference_inker.h"
 #include "base/math_util.h"
 #include "support/test_support.h"
 
@@ -37,11 +38,10 @@ TEST(Interpolate, ThroughTwoPointsWithoutClamping) {
 }
 
 TEST_F(Drawing, PlaneMapping) {
-  EXPECT_NEAR(Engine::rotatePointByIota('x', 1, 0, 0, 0, kPi / 2), 0, 1e-15);
-  EXPECT_EQ(Engine::rotatePointByIota('y', 1, 0, 0, 0, kPi / 2), 1);
-  EXPECT_EQ(Engine::rotatePointByIota('x', 3, 2, 1, 1, 0), 3);
-  size(800, 800);
-  engine.CurrentScale = 2;
+  EXPECT_NEAR(rotatePointByIota('x', 1, 0, 0, 0, kPi / 2), 0, 1e-15);
+  EXPECT_EQ(rotatePointByIota('y', 1, 0, 0, 0, kPi / 2), 1);
+  EXPECT_EQ(rotatePointByIota('x', 3, 2, 1, 1, 0), 3);
+  size(800, 800);  // at the start scale of 200
   EXPECT_EQ(engine.getPixelFromReal('x', 0), 400);
   EXPECT_EQ(engine.getPixelFromReal('x', -2), 0);
   EXPECT_EQ(engine.getPixelFromReal('x', 1.5), 700);
@@ -53,10 +53,11 @@ TEST_F(Drawing, PlaneMapping) {
   EXPECT_EQ(engine.getPixelFromReal('x', -2.5), -1000000);
   EXPECT_EQ(engine.getPixelFromReal('x', -2.0000001), -1000000);  // not 0: truncation would say 0
   EXPECT_FALSE(engine.pixelOnCanvas(engine.getPixelFromReal('x', 1e300), 0));
+  ConversionFailures failures;
+  const PixelMapper wide{PlaneToPixel(1, 1000, 500), &failures};
+  EXPECT_EQ(wide.column(0), 500);
+  EXPECT_EQ(wide.row(0), 250);
   size(1000, 500);
-  engine.CurrentScale = 1;
-  EXPECT_EQ(engine.getPixelFromReal('x', 0), 500);
-  EXPECT_EQ(engine.getPixelFromReal('y', 0), 250);
   engine.settings.StartScale = 100;
   EXPECT_EQ(engine.ConvertXtoXCoord(0), -2);
   EXPECT_EQ(engine.ConvertYtoYCoord(0), 1);
@@ -88,7 +89,6 @@ TEST_F(Drawing, WorkedSineWobblePoint) {
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0].first, -1);
   EXPECT_EQ(first[0].second, 0);
-  engine.CurrentScale = 2;
   EXPECT_EQ(engine.getPixelFromReal('x', -1), 200);
   EXPECT_EQ(engine.getPixelFromReal('y', 0), 400);
 }
@@ -104,7 +104,7 @@ TEST_F(Drawing, StepGeometryRunsForEveryStepButTheLast) {
   EXPECT_EQ(steps.back(), 999);
   EXPECT_EQ(host.processed, 1001);
   EXPECT_EQ(host.statuses.back(), "Finished");
-  EXPECT_FALSE(engine.IsDrawing);
+  EXPECT_FALSE(engine.isDrawing());
 
   steps.clear();
   engine.settings.PercentToComplete = 50;
@@ -136,7 +136,7 @@ TEST_F(Drawing, RefusesStepsBelowOne) {
   engine.DrawOrStop();
   EXPECT_TRUE(steps.empty());
   ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_FALSE(engine.IsDrawing);
+  EXPECT_FALSE(engine.isDrawing());
 }
 
 // Step colours with two colour cycles, straight and there-and-back.
@@ -147,7 +147,7 @@ TEST_F(Drawing, StepColourCycles) {
   engine.settings.StepColorMultiplier = 2;
   engine.settings.White = false;  // start red is then StartMaxRed times its factor
   std::map<int, std::array<double, 3>> colour;
-  engine.onStep = [&](int i) { colour[i] = engine.StepColor; };
+  engine.onStep = [&](int i) { colour[i] = engine.step().StepColor; };
   engine.DrawOrStop();
   EXPECT_EQ(colour[0][0], 255);
   EXPECT_EQ(colour[0][2], 0);
@@ -196,7 +196,7 @@ TEST_F(Drawing, EllipseFactors) {
   s.FunctionNumber = 4;
   s.EllipsesTwo = true;
   std::map<int, std::pair<double, double>> rockers;
-  engine.onStep = [&](int i) { rockers[i] = {engine.step.RockerA, engine.step.RockerB}; };
+  engine.onStep = [&](int i) { rockers[i] = {engine.step().RockerA, engine.step().RockerB}; };
   engine.DrawOrStop();
   EXPECT_EQ(rockers[0].first, 1.25);
   EXPECT_EQ(rockers[0].second, 0.25);
@@ -271,14 +271,19 @@ struct Inking : Drawing {
     engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 0;
     engine.settings.White = false;
     size(21, 21);
-    engine.CurrentScale = 1;
-    engine.StepAmount = {1, 1, 1};
-    engine.StepColor = {255, 255, 255};
-    engine.ZFactor = 1;
+    values.CurrentScale = 1;
+    values.StepAmount = {1, 1, 1};
+    values.StepColor = {255, 255, 255};
   }
-  void ink(double size = 2) {
-    // Plane point of pixel (10, 10): the centre of the picture.
-    engine.addColorToPixels(3, 10, 0, 0, size, 1, 10);
+  StepValues values;
+  // Inks point 1 of 10 of step 3 at (x, y), by default the plane point of
+  // pixel (10, 10), the centre of the picture.
+  void ink(double size = 2, int step = 3, double x = 0, double y = 0) {
+    const InkStep ink = makeInkStep(engine.settings, values, FrameValues{}, engine.sourceImage(), step, 10);
+    ConversionFailures failures;
+    const PixelMapper pixels{PlaneToPixel(values.CurrentScale, engine.W(), engine.H()), &failures};
+    DrawStats stats;
+    addColorToPixels(engine.canvas(), ink, pixels, x, y, size, 1, 10, 1, stats);
   }
 };
 
@@ -301,27 +306,27 @@ TEST_F(Inking, DefaultSplodge) {
 }
 
 TEST_F(Inking, SplodgeShapes) {
-  engine.step.CurrentSplodgeLimit = 1.5;
+  values.CurrentSplodgeLimit = 1.5;
   ink(2);
   EXPECT_GT(cell(0, 11, 11), 0);
   EXPECT_EQ(engine.canvas().FirstStepArray(12, 10), kNeverPainted);  // distance 2 > 1.5
 
   size(21, 21);
-  engine.step.CurrentSplodgeLimit = 2;
-  engine.step.CurrentSplodgeCenter = 3;
+  values.CurrentSplodgeLimit = 2;
+  values.CurrentSplodgeCenter = 3;
   ink(2);
   for (int x = 8; x <= 12; ++x)
     for (int y = 8; y <= 12; ++y) EXPECT_EQ(cell(2, x, y), 1) << x << "," << y;
 
   size(21, 21);
-  engine.step.CurrentSplodgeCenter = 0;
-  engine.step.CurrentFuzzy = 2;
-  engine.step.CurrentSplodgeLimit = 4;
+  values.CurrentSplodgeCenter = 0;
+  values.CurrentFuzzy = 2;
+  values.CurrentSplodgeLimit = 4;
   ink(4);
   EXPECT_EQ(cell(0, 13, 10), 0.5);  // weight 0.25, intensity 2
 
   size(21, 21);
-  engine.step.CurrentFuzzy = 0;
+  values.CurrentFuzzy = 0;
   ink(4);
   EXPECT_EQ(cell(0, 10, 10), 0);
   EXPECT_EQ(engine.canvas().FirstStepArray(10, 10), 3);
@@ -329,8 +334,8 @@ TEST_F(Inking, SplodgeShapes) {
 
 TEST_F(Inking, ColourModes) {
   // Add on black: red rises by 1 per point, green and blue stay.
-  engine.StepColor = {255, 0, 0};
-  engine.step.CurrentSplodgeLimit = 0.5;  // the point's own pixel only, weight 1
+  values.StepColor = {255, 0, 0};
+  values.CurrentSplodgeLimit = 0.5;  // the point's own pixel only, weight 1
   ink(0);
   EXPECT_EQ(cell(0, 10, 10), 1);
   EXPECT_EQ(cell(1, 10, 10), 0);
@@ -342,7 +347,7 @@ TEST_F(Inking, ColourModes) {
   engine.settings.White = true;
   engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 255;
   size(21, 21);
-  engine.step.CurrentSplodgeLimit = 0.5;
+  values.CurrentSplodgeLimit = 0.5;
   ink(1);
   EXPECT_EQ(cell(0, 10, 10), 255);
   EXPECT_EQ(cell(1, 10, 10), 254);
@@ -363,11 +368,11 @@ TEST_F(Inking, ColourModes) {
 
 TEST_F(Inking, ColoursAsLimits) {
   engine.settings.UseColorsAsLimits = true;
-  engine.step.CurrentSplodgeLimit = 0.5;
+  values.CurrentSplodgeLimit = 0.5;
   // Add mode on a white pixel: pulled down to the step colour at once.
   engine.settings.BgMaxRed = engine.settings.BgMaxGreen = engine.settings.BgMaxBlue = 255;
   size(21, 21);
-  engine.StepColor = {200, 100, 50};
+  values.StepColor = {200, 100, 50};
   ink(1);
   EXPECT_EQ(cell(0, 10, 10), 200);
   EXPECT_EQ(cell(1, 10, 10), 100);
@@ -375,8 +380,8 @@ TEST_F(Inking, ColoursAsLimits) {
   // Subtract mode: each channel lowered twice per point, never below its colour.
   engine.settings.White = true;
   size(21, 21);
-  engine.StepAmount = {10, 10, 10};
-  engine.StepColor = {250, 100, 0};
+  values.StepAmount = {10, 10, 10};
+  values.StepColor = {250, 100, 0};
   ink(1);
   EXPECT_EQ(cell(0, 10, 10), 255);  // within a_k of its colour: 255 > 10 + 250 fails
   EXPECT_EQ(cell(1, 10, 10), 235);
@@ -384,7 +389,7 @@ TEST_F(Inking, ColoursAsLimits) {
 }
 
 TEST_F(Inking, PointPartlyOutsideInksTheInsideOnly) {
-  engine.addColorToPixels(0, 10, -1.0 + 0.5 / 21 * 2, 0, 2, 1, 10);  // the centre of column 0
+  ink(2, 0, -1.0 + 0.5 / 21 * 2, 0);  // the centre of column 0
   int painted = 0;
   for (int x = 0; x < 21; ++x)
     for (int y = 0; y < 21; ++y) painted += engine.canvas().FirstStepArray(x, y) == 0;
@@ -423,7 +428,7 @@ TEST_F(Drawing, CompositionRoundsClampsAndFlips) {
 TEST_F(Drawing, NormalisationStretchesPaintedColours) {
   engine.settings.InterpolateColors = true;
   size(4, 4);
-  engine.NormalisationDivisor = 1;
+  engine.setNormalisationDivisor(1);
   // One painted colour on white paper shows white.
   for (int x = 0; x < 2; ++x) {
     for (int c = 0; c < 3; ++c) cell(c, x, 0) = 100;
@@ -441,7 +446,7 @@ TEST_F(Drawing, NormalisationStretchesPaintedColours) {
   EXPECT_EQ(engine.picture().row(0)[0], 255);
   EXPECT_EQ(cell(0, 0, 0), 100);
   // With the divisor 0 (before any settings read) nothing is stretched.
-  engine.NormalisationDivisor = 0;
+  engine.setNormalisationDivisor(0);
   engine.drawArrayOnImage();
   EXPECT_EQ(engine.picture().row(3)[0], 100);
 }
@@ -466,13 +471,9 @@ namespace {
 // has no usable curve.
 TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
   auto line = [&](int slot, double y0, double y1, int points) {
-    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
-    s.curve.Empty();
-    for (int i = 0; i < points; ++i) s.curve.AddPoint(-1 + 2.0 * i / (points - 1), y0 + (y1 - y0) * i / (points - 1));
-    engine.StoredSlot = slot;
-    engine.UseStoredSlot = true;
-    engine.SetUpBezier(999);
-    engine.UseStoredSlot = false;
+    qCurve curve;
+    for (int i = 0; i < points; ++i) curve.AddPoint(-1 + 2.0 * i / (points - 1), y0 + (y1 - y0) * i / (points - 1));
+    engine.setSlotCurve(slot, curve);
   };
   line(3, 0, 0, 5);   // on the x axis: 1
   line(4, 1, 1, 5);   // y = 1: 2
@@ -482,7 +483,10 @@ TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
   engine.settings.Steps = 4;
   engine.settings.StartGrain = engine.settings.EndGrain = 1;
   std::vector<std::array<double, 4>> seen;
-  engine.onStep = [&](int) { seen.push_back({engine.MultiplierValues[3], engine.MultiplierValues[4], engine.MultiplierValues[5], engine.MultiplierValues[7]}); };
+  engine.onStep = [&](int) {
+    const auto& m = engine.step().MultiplierValues;
+    seen.push_back({m[3], m[4], m[5], m[7]});
+  };
   engine.DrawOrStop();
   ASSERT_EQ(seen.size(), 4u);
   for (const auto& m : seen) {
@@ -492,7 +496,7 @@ TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
     EXPECT_EQ(m[3], 1.0);  // an empty slot
   }
   // With "Use arctan2?": atan2(y, x), or 1 where x is 0.
-  engine.UseArctan2 = true;
+  engine.setUseArctan2(true);
   seen.clear();
   engine.DrawOrStop();
   EXPECT_NEAR(seen[0][1], std::atan2(1.0, -1.0), 1e-12);  // t = 0: the point (-1, 1)
@@ -501,20 +505,16 @@ TEST_F(Drawing, MultiplierFactorsFromSlotCurves) {
 }
 
 TEST_F(Drawing, BezierSetUpAroundTheCentreForStartAndEndCurves) {
-  for (int slot : {1, 3}) {
-    auto& s = engine.multiplierSlots[static_cast<std::size_t>(slot)];
-    for (int i = 0; i < 5; ++i) s.curve.AddPoint(10 + i, 20);
-    engine.StoredSlot = slot;
-    engine.UseStoredSlot = true;
-    engine.SetUpBezier(999);
-  }
-  EXPECT_EQ(engine.multiplierSlots[1].bezier.GetXAt(0), -2);  // the centre (12, 20) taken off
-  EXPECT_EQ(engine.multiplierSlots[1].bezier.GetYAt(1), 0);
-  EXPECT_EQ(engine.multiplierSlots[3].bezier.GetXAt(0), 10);
-  engine.ScratchCurve = engine.multiplierSlots[3].curve;
-  engine.StoredSlot = 2;
+  qCurve curve;
+  for (int i = 0; i < 5; ++i) curve.AddPoint(10 + i, 20);
+  for (int slot : {1, 3}) engine.setSlotCurve(slot, curve);
+  EXPECT_EQ(engine.multiplierSlot(1).bezier.GetXAt(0), -2);  // the centre (12, 20) taken off
+  EXPECT_EQ(engine.multiplierSlot(1).bezier.GetYAt(1), 0);
+  EXPECT_EQ(engine.multiplierSlot(3).bezier.GetXAt(0), 10);
+  engine.scratchCurve() = curve;
+  engine.useStoredSlot(2);
   engine.SetUpBezier(666);
-  EXPECT_EQ(engine.ScratchBezier.GetXAt(1), 2);
+  EXPECT_EQ(engine.scratchBezier().GetXAt(1), 2);
   engine.SetUpBezier(5);
   EXPECT_EQ(host.messages.back(), "There is a problem with the bezier being set up. (5)");
 }

@@ -290,17 +290,17 @@ struct EngineFiles : ::testing::Test {
 
 TEST_F(EngineFiles, LissajousStyleFromAMinimalFile) {
   writeFile(dir.file("zorva.ini"), "[start]\nstyle=lissajous\n[lissajous]\nSteps=50\n");
-  engine.CurrentStyle = engine.ReadIniCurrentStyle();
-  EXPECT_EQ(engine.ReadIniFile(engine.CurrentStyle), 1);
-  EXPECT_EQ(engine.CurrentStyle, "lissajous");
+  engine.setCurrentStyle(engine.ReadIniCurrentStyle());
+  EXPECT_EQ(engine.ReadIniFile(engine.currentStyle()), 1);
+  EXPECT_EQ(engine.currentStyle(), "lissajous");
   EXPECT_EQ(engine.settings.Steps, 50);
   EXPECT_EQ(engine.settings.StartRadius, 100);
   EXPECT_EQ(engine.settings.SaveDir, dir.path().string() + "/");
-  EXPECT_EQ(engine.NormalisationDivisor, 1.0);
+  EXPECT_EQ(engine.normalisationDivisor(), 1.0);
 }
 
 TEST_F(EngineFiles, SwitchingStylesRestoresEveryStyleValue) {
-  engine.CurrentStyle = "sine";
+  engine.setCurrentStyle("sine");
   engine.ReadIniFile("sine");
   // Non-default values for every style key, one shared key.
   int n = 0;
@@ -315,7 +315,7 @@ TEST_F(EngineFiles, SwitchingStylesRestoresEveryStyleValue) {
   engine.settings.ImageWidth = 640;
   const Settings sine = engine.settings;
   engine.StyleChanger("tan");
-  EXPECT_EQ(engine.CurrentStyle, "tan");
+  EXPECT_EQ(engine.currentStyle(), "tan");
   EXPECT_EQ(engine.ReadIniCurrentStyle(), "tan");
   EXPECT_EQ(engine.settings.StartRadius, 100);  // tan starts from the defaults
   EXPECT_EQ(engine.settings.ImageWidth, 640);   // shared
@@ -366,16 +366,18 @@ TEST_F(EngineFiles, OpenIniFileLoadsStyleValuesAndCurves) {
   writeFile(dir.file("my pic.ini"), "[start]\nstyle=circles\n[circles]\nStartBumps=6\n");
   writeFile(dir.file("my_pic_Values_-_Radius.curve"), "0\r\n0\r\n1\r\n1\r\n2\r\n0\r\n3\r\n1\r\n4\r\n0\r\n");
   writeFile(dir.file("my_pic_Main_-_Start_curve.curve"), "1\r\nbad\r\n");
-  engine.multiplierSlots[5].curve.AddPoint(1, 1);  // reset by the load
+  qCurve dot;
+  dot.AddPoint(1, 1);
+  engine.setSlotCurve(5, dot);  // reset by the load
   engine.openIniFile(dir.file("my pic.ini"));
-  EXPECT_EQ(engine.CurrentStyle, "circles");
+  EXPECT_EQ(engine.currentStyle(), "circles");
   EXPECT_EQ(engine.settings.StartBumps, 6);
   EXPECT_EQ(engine.settings.LoadDir, dir.path().string() + "/");
-  EXPECT_EQ(engine.multiplierSlots[3].curve.GetLength(), 5);
-  EXPECT_TRUE(engine.multiplierSlots[3].bezier.Valid());
-  EXPECT_EQ(engine.multiplierSlots[1].curve.GetLength(), 0);  // a bad file leaves the slot empty
-  EXPECT_EQ(engine.multiplierSlots[5].curve.GetLength(), 0);
-  EXPECT_EQ(engine.multiplierSlots[5].undo.GetLength(), 1);
+  EXPECT_EQ(engine.multiplierSlot(3).curve.GetLength(), 5);
+  EXPECT_TRUE(engine.multiplierSlot(3).bezier.Valid());
+  EXPECT_EQ(engine.multiplierSlot(1).curve.GetLength(), 0);  // a bad file leaves the slot empty
+  EXPECT_EQ(engine.multiplierSlot(5).curve.GetLength(), 0);
+  EXPECT_EQ(engine.multiplierSlot(5).undo.GetLength(), 1);
   ASSERT_FALSE(host.messages.empty());
   EXPECT_EQ(host.messages.back(), "There is a problem with the .curve file");
   EXPECT_EQ(host.statuses.back(), "Loaded " + dir.file("my pic.ini"));

@@ -34,7 +34,7 @@ TEST_F(FunctionWindowTest, SineTanSineRestoresEachStylesValues) {
                  "StartEllipseWidth=2.5\nNumberOfRocks=3\n"
                  "[tan]\nSteps=40\nStartEllipseWidth=-1\nNumberOfRocks=0.5\nFunctionNumber=7\n");
   choose(w, 1);
-  EXPECT_EQ(engine().CurrentStyle, "tan");
+  EXPECT_EQ(engine().currentStyle(), "tan");
   EXPECT_EQ(settings().FunctionNumber, 1);  // the choice, not the section's 7
   EXPECT_EQ(w->editStartEllipseWidth->text(), "-1");
   EXPECT_EQ(w->editNumberOfRocks->text(), "0.5");
@@ -74,13 +74,13 @@ TEST_F(FunctionWindowTest, ChoosingAFunctionDuringADrawingStopsItFirst) {
   bool stoppedBeforeTheSwitch = false;
   atStep(3, [&] {
     choose(w, 1);
-    stoppedBeforeTheSwitch = engine().StopRequested;
+    stoppedBeforeTheSwitch = engine().stopRequested();
   });
   form_->commands().draw->trigger();
   EXPECT_EQ(steps_, 3);  // the loop ended at its next check
   EXPECT_TRUE(stoppedBeforeTheSwitch);
-  EXPECT_FALSE(engine().IsDrawing);
-  EXPECT_EQ(engine().CurrentStyle, "tan");
+  EXPECT_FALSE(engine().isDrawing());
+  EXPECT_EQ(engine().currentStyle(), "tan");
 }
 
 TEST_F(FunctionWindowTest, OldInkingGreysOutExactlyIntensityAndCenter) {
@@ -113,13 +113,16 @@ TEST_F(FunctionWindowTest, EveryCheckBoxStoresItsSettingAndArctan2IsNeverWritten
       {w->cbEllipsesTwo, &s.EllipsesTwo},      {w->cbRockOffsetInAnimation, &s.RockOffsetInAnimation},
       {w->cbGrainAdjuster, &s.AdjustGrain},    {w->cbDimmer, &s.UseDimmer},
       {w->cbGrainByDepth, &s.GrainByDepth},    {w->cbUseIotaExtra, &s.UseIotaExtra},
-      {w->cbUseArctan2, &engine().UseArctan2}, {w->cbInterpolateColors, &s.InterpolateColors}};
+      {w->cbInterpolateColors, &s.InterpolateColors}};
   for (auto [box, setting] : boxes) {
     SCOPED_TRACE(box->text().toStdString());
     EXPECT_FALSE(*setting);
     clickBox(box);
     EXPECT_TRUE(*setting);
   }
+  EXPECT_FALSE(engine().toggles().useArctan2);
+  clickBox(w->cbUseArctan2);
+  EXPECT_TRUE(engine().toggles().useArctan2);
   form_->close();
   EXPECT_FALSE(storedValue("sine", "UseArctan2").has_value());
   EXPECT_FALSE(storedValue("start", "UseArctan2").has_value());

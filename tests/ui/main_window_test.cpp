@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, DStartsADrawingAndEscStopsIt) {
     stopEnabled = form_->commands().stop->isEnabled();
     status = form_->statusText();
     QTest::keyClick(form_.get(), Qt::Key_Escape);
-    EXPECT_TRUE(engine().StopRequested);
+    EXPECT_TRUE(engine().stopRequested());
   });
   QTest::keyClick(form_.get(), Qt::Key_D);
   EXPECT_EQ(steps_, 5);  // steps 0 to 4 of 40
@@ -240,10 +240,10 @@ TEST_F(MainWindowTest, OpenIniFileLoadsTheStyleItsValuesAndItsCurves) {
   ASSERT_FALSE(curve.Spam(folder + Engine::companionCurveName("my pic.ini", 0)).has_value());
 
   form_->openIniFile(path("sets/my pic.ini"));
-  EXPECT_EQ(engine().CurrentStyle, "lissajous");
+  EXPECT_EQ(engine().currentStyle(), "lissajous");
   EXPECT_EQ(form_->statusText(), "Loaded " + path("sets/my pic.ini"));
-  EXPECT_EQ(engine().multiplierSlots[0].curve.GetLength(), 6);
-  EXPECT_EQ(engine().multiplierSlots[1].curve.GetLength(), 0);
+  EXPECT_EQ(engine().multiplierSlot(0).curve.GetLength(), 6);
+  EXPECT_EQ(engine().multiplierSlot(1).curve.GetLength(), 0);
   auto* values = window<TformZorvaValues>(Window::Values);
   EXPECT_EQ(values->editStartRadius->text(), "2.5");
   EXPECT_TRUE(values->cbTanBumps->isChecked());
