@@ -196,6 +196,8 @@ class TerminalHost : public Host {
     lineOpen_ = false;
   }
   int messages() const { return messages_; }
+  // Nobody sees the picture before it is saved.
+  bool showsPicture() override { return false; }
 
  private:
   static std::string formatDuration(double s) {

@@ -19,10 +19,13 @@ struct Canvas {
   int W = 0;
   int H = 0;
   ZeroedArray<double> color;            // ColorArray
-  // BaseColorArray. Its values are always whole numbers (background colour
-  // settings and image bytes), so they are kept as 32-bit integers: half the
-  // memory, the same doubles when read.
-  ZeroedArray<std::int32_t> base;
+  // BaseColorArray. Its values are always whole numbers: image bytes, or the
+  // background colour settings, which only a hand-edited file takes outside
+  // 0..255. So it is kept as bytes, or as 32-bit integers while a colour
+  // does not fit (wideBase); either reads back as the same doubles.
+  ZeroedArray<std::uint8_t> base8;
+  ZeroedArray<std::int32_t> base32;
+  bool wideBase = false;
   ZeroedArray<std::int32_t> firstStep;  // FirstStepArray
   // PointMap: made (all "no point") when canvas editing first needs it.
   std::vector<std::int32_t> pointMap;
@@ -34,7 +37,12 @@ struct Canvas {
   bool onCanvas(int x, int y) const { return x >= 0 && x < W && y >= 0 && y < H; }
   std::size_t pixel(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x); }
   double& ColorArray(int c, int x, int y) { return color[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }
-  double BaseColorArray(int c, int x, int y) const { return base[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }
+  double BaseColorArray(int c, int x, int y) const {
+    const std::size_t at = pixel(x, y) * 3 + static_cast<std::size_t>(c);
+    return wideBase ? base32[at] : base8[at];
+  }
+  // Makes BaseColorArray bytes or integers; a change of width leaves it all 0.
+  void setBaseWidth(bool wide);
   std::int32_t& FirstStepArray(int x, int y) { return firstStep[pixel(x, y)]; }
 
   // New size; cells that exist in both sizes keep their values, new cells

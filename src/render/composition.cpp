@@ -23,6 +23,28 @@ std::uint8_t toByte(double v) {
   return static_cast<std::uint8_t>((v + 4503599627370496.0) - 4503599627370496.0);
 }
 
+// The range of the squeezed colours of painted pixels and the brightest base.
+struct ColourRange {
+  double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
+  void merge(const ColourRange& r) {
+    for (int c = 0; c < 3; ++c) {
+      hi[c] = std::max(hi[c], r.hi[c]);
+      lo[c] = std::min(lo[c], r.lo[c]);
+      top[c] = std::max(top[c], r.top[c]);
+    }
+  }
+  // The stretch factor k: 1 for a single colour.
+  double stretch(bool white) const {
+    if (hi[0] == lo[0] && hi[1] == lo[1] && hi[2] == lo[2]) return 1;
+    const double range = std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
+                                   (hi[2] - lo[2]) * (hi[2] - lo[2]));
+    const double target = white ? std::sqrt(top[0] * top[0] + top[1] * top[1] + top[2] * top[2])
+                                : std::sqrt((255 - top[0]) * (255 - top[0]) + (255 - top[1]) * (255 - top[1]) +
+                                            (255 - top[2]) * (255 - top[2]));
+    return target / range;
+  }
+};
+
 }  // namespace
 
 void Engine::MakeBitmap() {
@@ -36,6 +58,8 @@ void Engine::MakePictureBlack() {
     const std::int32_t bg[3] = {s.BgMaxRed, s.BgMaxGreen, s.BgMaxBlue};
     const bool fromImage = background_.present() && s.UseBackgroundImage;
     const int W = canvas_.W, H = canvas_.H;
+    canvas_.setBaseWidth(std::any_of(bg, bg + 3, [](std::int32_t v) { return v < 0 || v > 255; }));
+    const bool wide = canvas_.wideBase;
     // Every pixel on its own, so rows may be reset in parallel.
     const int bands = std::max(1, std::min(H, fast_.pool().size() * kBandsPerThread));
     fast_.pool().run(bands, [&](int band) {
@@ -63,14 +87,21 @@ void Engine::MakePictureBlack() {
             }
           }
           for (std::size_t c = 0; c < 3; ++c) {
-            canvas_.base[at * 3 + c] = colour[c];
+            if (wide)
+              canvas_.base32[at * 3 + c] = colour[c];
+            else
+              canvas_.base8[at * 3 + c] = static_cast<std::uint8_t>(colour[c]);
             canvas_.color[at * 3 + c] = colour[c];
           }
         }
       }
     });
   }
-  drawArrayOnImage();
+  showArrayOnImage();
+}
+
+void Engine::showArrayOnImage() {
+  if (host_->showsPicture()) drawArrayOnImage();
 }
 
 std::optional<std::pair<int, int>> Engine::backgroundPixelFor(int x, int y) const {
@@ -101,62 +132,58 @@ std::uint8_t Engine::transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint
 }
 
 void Engine::drawArrayOnImage() {
+  if (canvas_.wideBase)
+    composePicture(canvas_.base32.data());
+  else
+    composePicture(canvas_.base8.data());
+  host_->pictureChanged();
+}
+
+// drawArrayOnImage with the base colours as bytes or as integers.
+template <typename Base>
+void Engine::composePicture(const Base* B) {
   const int W = canvas_.W, H = canvas_.H;
   if (picture_.width != W || picture_.height != H) picture_.create(W, H);
   const bool white = settings.White;
   const double D = NormalisationDivisor;
   const bool normalise = settings.InterpolateColors && D != 0;
   const double* A = canvas_.color.data();
-  const std::int32_t* B = canvas_.base.data();
   const std::int32_t* first = canvas_.firstStep.data();
   const int bands = std::max(1, std::min(H, fast_.pool().size() * kBandsPerThread));
   auto bandRows = [&](int band, int& y0, int& y1) {
     y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
     y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
   };
+  // The squeezed colour of channel c of a painted pixel.
+  auto squeezed = [&](std::size_t at, int c) {
+    const double b = B[at * 3 + static_cast<std::size_t>(c)];
+    return b + std::atan((A[at * 3 + static_cast<std::size_t>(c)] - b) / 100);
+  };
 
-  double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
+  ColourRange range;
   double k = 1;
   if (normalise) {
     // First pass: the range of the squeezed colours of painted pixels; max
     // and min do not depend on the order, so bands may run in parallel.
-    struct Range {
-      double hi[3] = {-1e9, -1e9, -1e9}, lo[3] = {1e9, 1e9, 1e9}, top[3] = {0, 0, 0};
-    };
-    std::vector<Range> ranges(static_cast<std::size_t>(bands));
+    std::vector<ColourRange> ranges(static_cast<std::size_t>(bands));
     fast_.pool().run(bands, [&](int band) {
       int y0, y1;
       bandRows(band, y0, y1);
-      Range& r = ranges[static_cast<std::size_t>(band)];
-      for (int y = y0; y < y1; ++y) {
-        for (int x = 0; x < W; ++x) {
-          const std::size_t at = canvas_.pixel(x, y);
-          if (first[at] >= kNeverPainted) continue;
-          for (int c = 0; c < 3; ++c) {
-            const double b = B[at * 3 + static_cast<std::size_t>(c)];
-            const double N = b + std::atan((A[at * 3 + static_cast<std::size_t>(c)] - b) / 100);
-            const double q = white ? (b - N) * (D - 1) / D + N : N / D;
-            r.hi[c] = std::max(r.hi[c], q);
-            r.lo[c] = std::min(r.lo[c], q);
-            r.top[c] = std::max(r.top[c], b);
-          }
+      ColourRange& r = ranges[static_cast<std::size_t>(band)];
+      for (std::size_t at = canvas_.pixel(0, y0), end = canvas_.pixel(0, y1); at < end; ++at) {
+        if (first[at] >= kNeverPainted) continue;
+        for (int c = 0; c < 3; ++c) {
+          const double b = B[at * 3 + static_cast<std::size_t>(c)];
+          const double N = squeezed(at, c);
+          const double q = white ? (b - N) * (D - 1) / D + N : N / D;
+          r.hi[c] = std::max(r.hi[c], q);
+          r.lo[c] = std::min(r.lo[c], q);
+          r.top[c] = std::max(r.top[c], b);
         }
       }
     });
-    for (const Range& r : ranges)
-      for (int c = 0; c < 3; ++c) {
-        hi[c] = std::max(hi[c], r.hi[c]);
-        lo[c] = std::min(lo[c], r.lo[c]);
-        top[c] = std::max(top[c], r.top[c]);
-      }
-    if (!(hi[0] == lo[0] && hi[1] == lo[1] && hi[2] == lo[2])) {
-      const double range = std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
-                                     (hi[2] - lo[2]) * (hi[2] - lo[2]));
-      const double target = white ? std::sqrt(top[0] * top[0] + top[1] * top[1] + top[2] * top[2])
-                                  : std::sqrt((255 - top[0]) * (255 - top[0]) + (255 - top[1]) * (255 - top[1]) +
-                                              (255 - top[2]) * (255 - top[2]));
-      k = target / range;
-    }
+    for (const ColourRange& r : ranges) range.merge(r);
+    k = range.stretch(white);
   }
 
   // Second pass: the bytes, buffer row y on picture row H - 1 - y.
@@ -170,9 +197,8 @@ void Engine::drawArrayOnImage() {
         double v[3];
         if (normalise && first[at] < kNeverPainted) {
           for (int c = 0; c < 3; ++c) {
-            const double b = B[at * 3 + static_cast<std::size_t>(c)];
-            const double N = b + std::atan((A[at * 3 + static_cast<std::size_t>(c)] - b) / 100);
-            v[c] = white ? top[c] - (hi[c] - N) * k : (N - lo[c]) * k + top[c];
+            const double N = squeezed(at, c);
+            v[c] = white ? range.top[c] - (range.hi[c] - N) * k : (N - range.lo[c]) * k + range.top[c];
           }
         } else {
           v[0] = A[at * 3];
@@ -185,7 +211,6 @@ void Engine::drawArrayOnImage() {
       }
     }
   });
-  host_->pictureChanged();
 }
 
 }  // namespace zorva

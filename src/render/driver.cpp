@@ -203,9 +203,11 @@ void Engine::RunDrawing() {
     frame_ = IsAnimating ? animationFrame_ : stillFrame(settings, AnimationPhaseSine);
 
     // 1. Showing and saving.
-    if (toggles_.drawEachStep || i == 0 || toggles_.saveEachStep) {
+    if (toggles_.saveEachStep) {
       drawArrayOnImage();
-      if (toggles_.saveEachStep) buttonSaveImageClick();
+      buttonSaveImageClick();
+    } else if (toggles_.drawEachStep || i == 0) {
+      showArrayOnImage();
     }
     // 2. Clearing.
     if (toggles_.clearEachStep) ClearPicture();

@@ -188,6 +188,9 @@ class Engine {
   void MakeBitmap();
   void MakePictureBlack();
   void drawArrayOnImage();
+  // drawArrayOnImage for the viewer: skipped when the host shows no picture
+  // (the picture is composed again before anything reads it).
+  void showArrayOnImage();
   // Alpha of one picture pixel for transparent saves.
   static std::uint8_t transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white, std::int32_t opacity);
   const Bitmap24& picture() const { return picture_; }
@@ -233,6 +236,8 @@ class Engine {
   PointShapes pointShapes() const;
   std::pair<double, double> mouseInPlane();
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
+  template <typename Base>
+  void composePicture(const Base* base);
 
   Host* host_;
   NullHost nullHost_;

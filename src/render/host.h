@@ -39,6 +39,9 @@ class Host {
   virtual std::optional<std::pair<int, int>> mousePixel() { return std::nullopt; }
   // The picture bitmap changed (contents or size): repaint and re-lay out.
   virtual void pictureChanged() {}
+  // Whether anybody looks at the picture while it is being drawn. Without a
+  // viewer the engine composes the picture only when it is saved.
+  virtual bool showsPicture() { return true; }
   // Whether a drawing runs changed: Draw, Stop and Make Frames follow it.
   virtual void commandStateChanged() {}
   // The picture was cleared while zoom-to-fit may be on: fit it again.
