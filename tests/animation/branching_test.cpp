@@ -100,6 +100,14 @@ TEST(Branching, BranchesTurnByTheDrawnAngle) {
   const qCoord& tip = pass.curve.Points()[51];
   EXPECT_NEAR(std::atan2(tip.Y, tip.X - 50), kPi / 6, 1e-12);
   EXPECT_NEAR(std::hypot(tip.Y, tip.X - 50), 0.333 * 99, 1e-9);
+  // Bit for bit: template point 99 moved by (50, 0), turned by (23 pi) / 180
+  // (not 23 (pi / 180), which differs in the last bit) about (50, 0), then
+  // expanded about it.
+  const BranchPassResult exact = Branch(line(101), fixedBranch(50, 23), random, 3);
+  const double a = (23 * kPi) / 180;
+  const double rx = std::cos(a) * 99 - std::sin(a) * 0 + 50;
+  const double ry = std::sin(a) * 99 + std::cos(a) * 0 + 0;
+  EXPECT_EQ(exact.curve.Points()[51], qCoord((rx - 50) * 0.333 + 50, (ry - 0) * 0.333 + 0));
 
   // With alternation on, the first branch turns against the drawn direction:
   // clockwise when the first fraction is 0.5 or more.

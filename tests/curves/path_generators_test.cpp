@@ -51,14 +51,15 @@ TEST(PathGenerators, ShapeFormulasAtAnEighthTurn) {
     qCoord expected;
   };
   std::vector<Row> rows;
-  PathInputs hypo;  // q = (3 - 1) / 1 = 2: x = 2s + cos(pi/2), y = 2s - sin(pi/2)
+  // The trochoids have q = 3, so q theta = 3 pi/4 with cos -s and sin s.
+  PathInputs hypo;  // (4 - 1) cos + cos(3 pi/4), (4 - 1) sin - sin(3 pi/4)
   hypo.shape = PathShape::Hypotrochoid;
-  hypo.a = 3, hypo.b = 1, hypo.h = 1;
-  rows.push_back({hypo, {2 * s, 2 * s - 1}});
-  PathInputs epi = hypo;  // q = (1 + 1) / 1 = 2: x = 2s - cos(pi/2), y = 2s - sin(pi/2)
+  hypo.a = 4, hypo.b = 1, hypo.h = 1;
+  rows.push_back({hypo, {2 * s, 2 * s}});
+  PathInputs epi = hypo;  // (2 + 1) cos - cos(3 pi/4), (2 + 1) sin - sin(3 pi/4)
   epi.shape = PathShape::Epitrochoid;
-  epi.a = 1;
-  rows.push_back({epi, {2 * s, 2 * s - 1}});
+  epi.a = 2;
+  rows.push_back({epi, {4 * s, 2 * s}});
   PathInputs bumps;  // rho = 0.5 sin(2 pi/4) + 1 = 1.5
   bumps.shape = PathShape::Circle;
   bumps.R = 1, bumps.k = 2, bumps.m = 0.5;
@@ -210,6 +211,10 @@ TEST(PathGenerators, StepsAreKeptWithinTheFieldsLimits) {
     s.NumberOfPathSteps = steps;
     EXPECT_EQ(makePath(s, PathShape::Circle).curve.GetLength(), points) << steps;
   }
+  s.NumberOfPathSteps = 5000;
+  PathInputs read;
+  ASSERT_FALSE(readPathInputs(s, PathShape::Hypotrochoid, read));
+  EXPECT_EQ(read.steps, 3000);
   PathInputs in = circle(-3, true);  // also when the inputs are given directly
   EXPECT_EQ(makePath(in).curve.GetLength(), 2);
 }
