@@ -49,8 +49,9 @@ Settings fixedBranch(std::int32_t point, std::int32_t angle) {
 // Bit-for-bit equality, so that NaN points compare too.
 bool sameCurve(const qCurve& a, const qCurve& b) {
   if (a.GetLength() != b.GetLength()) return false;
-  return std::memcmp(a.Points().data(), b.Points().data(), a.Points().size() * sizeof(qCoord)) == 0 &&
-         std::memcmp(&a.Sum(), &b.Sum(), sizeof(qCoord)) == 0 &&
+  const bool samePoints =
+      a.Points().empty() || std::memcmp(a.Points().data(), b.Points().data(), a.Points().size() * sizeof(qCoord)) == 0;
+  return samePoints && std::memcmp(&a.Sum(), &b.Sum(), sizeof(qCoord)) == 0 &&
          std::memcmp(&a.Centre(), &b.Centre(), sizeof(qCoord)) == 0;
 }
 
