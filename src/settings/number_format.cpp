@@ -87,6 +87,11 @@ std::string formatFloat(double value, std::string_view separator) {
   return out;
 }
 
+std::optional<double> roundTo15Digits(double value) {
+  // The same separator both ways, so the user's locale plays no part.
+  return parseFloat(formatFloat(value, "."), ".");
+}
+
 std::optional<double> parseFloat(std::string_view text) { return parseFloat(text, decimalSeparator()); }
 
 std::optional<double> parseFloat(std::string_view text, std::string_view separator) {

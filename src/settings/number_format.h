@@ -21,6 +21,12 @@ void setDecimalSeparator(std::string separator);
 std::string formatFloat(double value);
 std::string formatFloat(double value, std::string_view separator);
 
+// The value as a value field shows it and reads it back: rounded to 15
+// significant digits through formatFloat and parseFloat (pi/2 becomes
+// 1.5707963267949). Nullopt when that text cannot be read back: NaN, an
+// infinity, or a value that rounds beyond the largest double.
+std::optional<double> roundTo15Digits(double value);
+
 // A whole text as a floating number written with the given (or the user's)
 // separator; blanks around it are ignored. Rejects anything else, including
 // infinities, NaN and values out of range.

@@ -69,5 +69,21 @@ TEST(NumberFormat, IntegersDecimalAndHexadecimal) {
   EXPECT_FALSE(parseInt("12abc"));
 }
 
+TEST(NumberFormat, RoundTo15DigitsIsWhatAFieldShowsAndReadsBack) {
+  EXPECT_EQ(roundTo15Digits(1.5707963267948966), 1.5707963267949);
+  EXPECT_EQ(roundTo15Digits(0.1 + 0.2), 0.3);
+  EXPECT_EQ(roundTo15Digits(-2.25), -2.25);
+  EXPECT_EQ(roundTo15Digits(1234567890123456.0), 1234567890123460.0);
+  EXPECT_EQ(roundTo15Digits(1e-7 / 3), 3.33333333333333e-8);
+  EXPECT_EQ(roundTo15Digits(0), 0.0);
+  // Texts that cannot be read back: NaN, infinities, and the largest double,
+  // which rounds up past the range.
+  EXPECT_FALSE(roundTo15Digits(std::nan("")));
+  EXPECT_FALSE(roundTo15Digits(HUGE_VAL));
+  EXPECT_FALSE(roundTo15Digits(-HUGE_VAL));
+  EXPECT_FALSE(roundTo15Digits(1.7976931348623157e308));
+  EXPECT_EQ(roundTo15Digits(1.79769313486231e308), 1.79769313486231e308);
+}
+
 }  // namespace
 }  // namespace zorva
