@@ -48,79 +48,44 @@ double waveValue(WaveForm form, double b, double A, double r, double u, double t
 
 namespace {
 
-using Access = std::function<double&(FrameValues&)>;
+using Check = std::function<void(const std::string& name, double value)>;
 
-// One animated working copy: where it lives, its base, amplitude, repeat and
-// wave form, and the name a failure reports.
-struct AnimatedRow {
-  std::string name;
-  Access value;
-  double base;
-  double amplitude;
-  double repeat;
-  WaveForm form;
-};
-
-// The animated values in the order the frame maker sets them.
-std::vector<AnimatedRow> animatedRows(const Settings& s) {
-  std::vector<AnimatedRow> rows;
-  auto wave = [&](Wave w) -> const AnimationWave& { return s.wave(w); };
-  auto startForm = [](const AnimationWave& w) {
-    return chosenWaveForm(w.StartSine, w.StartLinear, w.StartLinearReturn);
+// Every animated working copy, in the order the frame maker sets them: its
+// wave, or what it was when none of its forms is checked.
+void animateValues(const Settings& s, double u, double theta, const FrameValues& kept, FrameValues& v,
+                   const Check& check) {
+  auto animate = [&](const std::string& name, double& out, double previous, double b, double A, double r,
+                     WaveForm form) {
+    out = form == WaveForm::None ? previous : waveValue(form, b, A, r, u, theta);
+    check(name, out);
   };
-  auto endForm = [](const AnimationWave& w) { return chosenWaveForm(w.EndSine, w.EndLinear, w.EndLinearReturn); };
   // A start/end pair of one wave; only the radius change is in hundreds.
-  auto pair = [&](const std::string& name, Wave w, Access start, Access end, double startBase, double endBase,
-                  double scale) {
-    const AnimationWave& a = wave(w);
-    rows.push_back({"start " + name, std::move(start), startBase, a.ChangeStart * scale, a.RepeatStart, startForm(a)});
-    rows.push_back({"end " + name, std::move(end), endBase, a.ChangeEnd * scale, a.RepeatEnd, endForm(a)});
+  auto pair = [&](const std::string& name, Wave w, double& start, double& end, double keptStart, double keptEnd,
+                  double startBase, double endBase, double scale) {
+    const AnimationWave& a = s.wave(w);
+    animate("start " + name, start, keptStart, startBase, a.ChangeStart * scale, a.RepeatStart,
+            chosenWaveForm(a.StartSine, a.StartLinear, a.StartLinearReturn));
+    animate("end " + name, end, keptEnd, endBase, a.ChangeEnd * scale, a.RepeatEnd,
+            chosenWaveForm(a.EndSine, a.EndLinear, a.EndLinearReturn));
   };
-  pair(
-      "radius", Wave::Radius, [](FrameValues& v) -> double& { return v.startRadius; },
-      [](FrameValues& v) -> double& { return v.endRadius; }, s.StartRadius, s.EndRadius, 100);
-  pair(
-      "angle", Wave::Angle, [](FrameValues& v) -> double& { return v.startAngle; },
-      [](FrameValues& v) -> double& { return v.endAngle; }, s.StartIota, s.EndIota, 1);
-  pair(
-      "bumps", Wave::Bumps, [](FrameValues& v) -> double& { return v.startBumps; },
-      [](FrameValues& v) -> double& { return v.endBumps; }, s.StartBumps, s.EndBumps, 1);
-  pair(
-      "smooth", Wave::Smooth, [](FrameValues& v) -> double& { return v.startDepth; },
-      [](FrameValues& v) -> double& { return v.endDepth; }, s.StartDepth, s.EndDepth, 1);
-  pair(
-      "x", Wave::X, [](FrameValues& v) -> double& { return v.startX; },
-      [](FrameValues& v) -> double& { return v.endX; }, s.StartEllipseWidth, s.EndEllipseWidth, 1);
-  pair(
-      "y", Wave::Y, [](FrameValues& v) -> double& { return v.startY; },
-      [](FrameValues& v) -> double& { return v.endY; }, s.StartEllipseHeight, s.EndEllipseHeight, 1);
-  rows.push_back(
-      {"rock amount", [](FrameValues& v) -> double& { return v.rockAmount; }, 0, s.AnimationChangeRockAmount,
-       s.AnimationRepeatRockAmount,
-       chosenWaveForm(s.AnimationRockAmountSine, s.AnimationRockAmountLinear, s.AnimationRockAmountLinearReturn)});
-  pair(
-      "rock angle", Wave::RockAngle, [](FrameValues& v) -> double& { return v.startRockAngle; },
-      [](FrameValues& v) -> double& { return v.endRockAngle; }, 0, 0, 1);
+  const FrameValues& k = kept;
+  pair("radius", Wave::Radius, v.startRadius, v.endRadius, k.startRadius, k.endRadius, s.StartRadius, s.EndRadius, 100);
+  pair("angle", Wave::Angle, v.startAngle, v.endAngle, k.startAngle, k.endAngle, s.StartIota, s.EndIota, 1);
+  pair("bumps", Wave::Bumps, v.startBumps, v.endBumps, k.startBumps, k.endBumps, s.StartBumps, s.EndBumps, 1);
+  pair("smooth", Wave::Smooth, v.startDepth, v.endDepth, k.startDepth, k.endDepth, s.StartDepth, s.EndDepth, 1);
+  pair("x", Wave::X, v.startX, v.endX, k.startX, k.endX, s.StartEllipseWidth, s.EndEllipseWidth, 1);
+  pair("y", Wave::Y, v.startY, v.endY, k.startY, k.endY, s.StartEllipseHeight, s.EndEllipseHeight, 1);
+  animate("rock amount", v.rockAmount, k.rockAmount, 0, s.AnimationChangeRockAmount, s.AnimationRepeatRockAmount,
+          chosenWaveForm(s.AnimationRockAmountSine, s.AnimationRockAmountLinear, s.AnimationRockAmountLinearReturn));
+  pair("rock angle", Wave::RockAngle, v.startRockAngle, v.endRockAngle, k.startRockAngle, k.endRockAngle, 0, 0, 1);
   // The nine offsets follow the waves from SIRPS on, in the same order.
   static_assert(static_cast<int>(Wave::PAR) - static_cast<int>(Wave::SIRPS) + 1 == kAnimatedOffsetCount);
   for (int i = 0; i < kAnimatedOffsetCount; ++i) {
     const Wave w = static_cast<Wave>(static_cast<int>(Wave::SIRPS) + i);
-    const auto k = static_cast<std::size_t>(i);
-    pair(
-        kWaveNames[static_cast<std::size_t>(w)], w, [k](FrameValues& v) -> double& { return v.offsetStart[k]; },
-        [k](FrameValues& v) -> double& { return v.offsetEnd[k]; }, 0, 0, 1);
+    const auto j = static_cast<std::size_t>(i);
+    pair(kWaveNames[static_cast<std::size_t>(w)], w, v.offsetStart[j], v.offsetEnd[j], k.offsetStart[j], k.offsetEnd[j],
+         0, 0, 1);
   }
-  return rows;
-}
-
-// The working copies before any frame has set them: the settings for
-// radius .. y, 0 for the rest.
-FrameValues unsetWorkingCopies(const Settings& s) {
-  FrameValues v = stillFrame(s, 0);
-  v.rockAmount = v.startRockAngle = v.endRockAngle = 0;
-  v.offsetStart.fill(0);
-  v.offsetEnd.fill(0);
-  return v;
 }
 
 // x at u minus x at 0 (and y) of a slot's Bezier; nothing without a curve.
@@ -163,13 +128,10 @@ std::variant<FrameValues, std::string> makeFrameValues(const Settings& settings,
   check("main path end", v.mainPathEnd);
   v.useOffset = in.useOffset;
 
-  FrameValues kept = in.previous != nullptr ? *in.previous : unsetWorkingCopies(s);
-  for (const AnimatedRow& row : animatedRows(s)) {
-    double& out = row.value(v);
-    out = row.form == WaveForm::None ? row.value(kept)
-                                     : waveValue(row.form, row.base, row.amplitude, row.repeat, u, theta);
-    check(row.name, out);
-  }
+  // Never set: the values of a drawing outside an animation, that is the
+  // settings for radius .. y and 0 for the rest.
+  const FrameValues kept = in.previous != nullptr ? *in.previous : stillFrame(s, 0);
+  animateValues(s, u, theta, kept, v, check);
 
   v.rotateAX = in.rotation.ax;
   v.rotateAY = in.rotation.ay;

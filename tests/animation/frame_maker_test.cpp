@@ -173,8 +173,9 @@ TEST(FrameMakerWaves, AHugePhaseGivesSineZero) {
 }
 
 TEST(FrameMakerWaves, EveryWaveMovesItsOwnWorkingCopy) {
-  // Linear waves at u = 0.5 move each value by half its change; every change
-  // is different, so a value fed from the wrong wave shows.
+  // Linear waves at u = 0.5 move the start values by half their change and,
+  // with repeat 0.5, the end values by a quarter; every change is different,
+  // so a value fed from the wrong wave shows.
   Settings s;
   s.StartRadius = 110;
   s.EndRadius = 120;
@@ -192,33 +193,35 @@ TEST(FrameMakerWaves, EveryWaveMovesItsOwnWorkingCopy) {
     AnimationWave& w = s.Waves[static_cast<std::size_t>(i)];
     w.ChangeStart = 2 * (i + 1);
     w.ChangeEnd = 2 * (i + 101);
+    w.RepeatEnd = 0.5;
     w.StartSine = w.EndSine = false;
     w.StartLinear = w.EndLinear = true;
   }
   s.AnimationChangeRockAmount = 1000;
   s.AnimationRockAmountSine = false;
   s.AnimationRockAmountLinear = true;
+  s.AnimationRepeatRockAmount = 0.5;
   const FrameValues v = frame(s, 2, 4);
-  // Change / 2 for wave number i (0-based): i + 1 at the start, i + 101 at the end.
+  // For wave number i (0-based): i + 1 at the start, (i + 101) / 2 at the end.
   EXPECT_EQ(v.startRadius, 110 + 100);  // the radius change counts in hundreds
-  EXPECT_EQ(v.endRadius, 120 + 10100);
+  EXPECT_EQ(v.endRadius, 120 + 5050);
   EXPECT_EQ(v.startAngle, 3 + 2);
-  EXPECT_EQ(v.endAngle, 4 + 102);
+  EXPECT_EQ(v.endAngle, 4 + 51);
   EXPECT_EQ(v.startBumps, 5 + 3);
-  EXPECT_EQ(v.endBumps, 6 + 103);
+  EXPECT_EQ(v.endBumps, 6 + 51.5);
   EXPECT_EQ(v.startDepth, 7 + 4);
-  EXPECT_EQ(v.endDepth, 8 + 104);
+  EXPECT_EQ(v.endDepth, 8 + 52);
   EXPECT_EQ(v.startX, 0.5 + 5);
-  EXPECT_EQ(v.endX, 1.5 + 105);
+  EXPECT_EQ(v.endX, 1.5 + 52.5);
   EXPECT_EQ(v.startY, 2.5 + 6);
-  EXPECT_EQ(v.endY, 3.5 + 106);
-  EXPECT_EQ(v.rockAmount, 500);
+  EXPECT_EQ(v.endY, 3.5 + 53);
+  EXPECT_EQ(v.rockAmount, 250);
   EXPECT_EQ(v.startRockAngle, 7);
-  EXPECT_EQ(v.endRockAngle, 107);
+  EXPECT_EQ(v.endRockAngle, 53.5);
   // SIRPS is wave 7; the offsets run in the same order to PAR.
   for (int k = 0; k < kAnimatedOffsetCount; ++k) {
     EXPECT_EQ(v.offsetStart[static_cast<std::size_t>(k)], 8 + k) << k;
-    EXPECT_EQ(v.offsetEnd[static_cast<std::size_t>(k)], 108 + k) << k;
+    EXPECT_EQ(v.offsetEnd[static_cast<std::size_t>(k)], 54 + k / 2.0) << k;
   }
 }
 
@@ -309,20 +312,19 @@ TEST(FrameMakerMainPath, StartSwingsUpToMinAndEndDownToMax) {
 }
 
 TEST(FrameMakerMainPath, EachKeyRunsFromItsStartToItsEndOverTheFrames) {
-  // At u = 0.75 (frame 3 of 4, theta = pi): m = 0.75 * 60 + 0.25 * 20 = 50
-  // and M = 0.75 * 70 + 0.25 * 90 = 75; repeats 3 -> 1 give 1.5, cos = 0.
+  // At u = 0.75 (frame 3 of 4, theta = pi): m = 0.75 * 60 + 0.25 * 20 = 50,
+  // M = 0.75 * 70 + 0.25 * 90 = 75, and both repeats 0.75 * 0.5 + 0.25 * 2.5
+  // = 1, so cos = -1 (taken the other way round they would be 2 and cos 1).
   Settings s;
   s.AnimationMainPathStartMin = 20;
   s.AnimationMainPathEndMin = 60;
-  s.AnimationMainPathStartMinRepeat = 1;
-  s.AnimationMainPathEndMinRepeat = 1;
   s.AnimationMainPathStartMax = 90;
   s.AnimationMainPathEndMax = 70;
-  s.AnimationMainPathStartMaxRepeat = 3;
-  s.AnimationMainPathEndMaxRepeat = 1;
+  s.AnimationMainPathStartMinRepeat = s.AnimationMainPathStartMaxRepeat = 2.5;
+  s.AnimationMainPathEndMinRepeat = s.AnimationMainPathEndMaxRepeat = 0.5;
   const FrameValues v = frame(s, 3, 4);
-  EXPECT_DOUBLE_EQ(v.mainPathStart, 50);  // 25 - 25 cos(pi)
-  EXPECT_NEAR(v.mainPathEnd, (100 + 75) / 2.0, 1e-12);
+  EXPECT_EQ(v.mainPathStart, 50);  // 25 - 25 cos(pi)
+  EXPECT_EQ(v.mainPathEnd, 75);    // 87.5 + 12.5 cos(pi)
   // The defaults use the whole path in every frame.
   for (std::int32_t f = 1; f <= 5; ++f) {
     EXPECT_EQ(frame(Settings{}, f, 5).mainPathStart, 0);
