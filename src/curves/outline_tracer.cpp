@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "base/math_util.h"
+#include "io/image_io.h"
 #include "io/image_resize.h"
 #include "settings/number_format.h"
 
@@ -67,7 +68,7 @@ TracePixel moved(TracePixel p, TraceDirection d) {
 }  // namespace
 
 RgbImage whiteCanvas(int width, int height) {
-  if (width <= 0 || height <= 0) return {};
+  if (imageSizeProblem(width, height)) return {};
   RgbImage canvas;
   canvas.width = width;
   canvas.height = height;

@@ -59,8 +59,8 @@ struct OutlineTrace {
   bool found() const { return !points.empty(); }
 };
 
-// A canvas of the given size filled with white (empty for a size that is not
-// positive).
+// A canvas of the given size filled with white; empty for a size the image
+// loaders would refuse (not positive, or too large).
 RgbImage whiteCanvas(int width, int height);
 
 // "Open Image": the image on a white canvas. One that fits is centred at its
@@ -68,7 +68,7 @@ RgbImage whiteCanvas(int width, int height);
 // one larger in either direction is scaled to fit, keeping its proportions
 // (the binding side fills the canvas, the other is rounded to the nearest
 // pixel), and centred the same way. An empty or malformed image gives the
-// white canvas.
+// white canvas; a canvas size whiteCanvas refuses gives an empty image.
 RgbImage placeImageOnCanvas(const RgbImage& image, int width = kAtcCanvasWidth, int height = kAtcCanvasHeight);
 
 // The colour of a pixel on the canvas.

@@ -426,6 +426,7 @@ TEST(OutlineTracerImage, NoImageGivesTheWhiteCanvas) {
   }
   EXPECT_TRUE(placeImageOnCanvas(whiteCanvas(3, 3), 0, 539).rgb.empty());
   EXPECT_TRUE(placeImageOnCanvas(whiteCanvas(3, 3), 699, -1).rgb.empty());
+  EXPECT_TRUE(placeImageOnCanvas(whiteCanvas(3, 3), 100000, 100000).rgb.empty());
 }
 
 }  // namespace
