@@ -224,9 +224,10 @@ class Engine {
  private:
   bool toggle(bool& flag, const char* on, const char* off);
   // Failures reported once per drawing.
-  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
+  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize, kNotFinite, kTooFine };
   void reportOnce(Report what, const std::string& text);
   void reportConversionFailures();
+  void reportNotFinite(const char* what, int step);
   // The driver's steps 3 to 15 for one step; false when the step is skipped.
   void computeMultiplierValues(double t);
   bool computeStepValues(int fn, int i, int Steps, const FrameValues& fv);

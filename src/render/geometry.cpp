@@ -7,6 +7,7 @@
 #include "render/point_geometry.h"
 #include "render/reference_inker.h"
 #include "render/step_frame.h"
+#include "settings/number_format.h"
 
 namespace zorva {
 
@@ -79,7 +80,10 @@ bool Engine::prepareStep(StepFrame& f) {
   const FrameValues& anim = frame_;
   const double inputs[] = {f.r, f.size, f.g, f.b, f.cx, f.cy, f.d, f.a, f.J, f.x0, f.x1, f.y0, f.y1};
   for (double v : inputs)
-    if (!std::isfinite(v)) return false;
+    if (!std::isfinite(v)) {
+      reportNotFinite("path, radius or another input", f.i);
+      return false;
+    }
 
   // 1. Dimmer and grain by depth.
   if (s.AdjustGrain || s.UseDimmer) {
@@ -154,7 +158,14 @@ bool Engine::prepareStep(StepFrame& f) {
   }
   f.dtheta = kTwoPi / f.G;
   // The point count must be a 32-bit integer; a larger one fails the step.
-  if (!(f.G < 2147483648.0)) return false;
+  if (!(f.G < 2147483648.0)) {
+    if (std::isfinite(f.G))
+      reportOnce(kTooFine, "The grain asks for " + formatFloat(std::floor(f.G)) +
+                               " points in a step, more than a step can have (2147483647); such steps were skipped.");
+    else
+      reportNotFinite("number of points (grain times multiplier)", f.i);
+    return false;
+  }
   f.N = static_cast<std::int32_t>(std::floor(f.G));
 
   // Shared values of the points.
@@ -181,7 +192,10 @@ bool Engine::prepareStep(StepFrame& f) {
   f.tanBumps = s.TanBumps;
   f.zFactor = s.UseZFactor;
   for (double v : {f.g, f.t, f.tr, f.posX, f.posY, f.a, f.dtheta, f.pathX, f.pathY})
-    if (!std::isfinite(v)) return false;
+    if (!std::isfinite(v)) {
+      reportNotFinite("position, path point or rocked angle", f.i);
+      return false;
+    }
   return true;
 }
 
