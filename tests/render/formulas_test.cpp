@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
 #include <map>
 #include <string>
 
 #include "base/math_util.h"
 #include "io/image_io.h"
 #include "render/engine.h"
+#include "support/settings_text.h"
 #include "support/test_support.h"
 
 namespace zorva {
@@ -95,30 +95,23 @@ struct Formulas : ::testing::Test {
 // case says otherwise. Hand values to 1e-12; the written order exactly.
 const double th = kTwoPi / 12, c = std::cos(th), sn = std::sin(th), q = std::sin(th * 3) / 2;
 const Pt centre{-1, 0};
+const Pt sine{1 * c * (2 - q) / 2 + -1, 1 * sn*(2 - q) / 2 + 0};  // the Sine Wobble shape point
 const double quarterTurn = 90 * kPi / 180;
 
 struct WorkedPoint {
   const char* name;
-  std::function<void(Settings&)> set;
+  const char* settings;
   int k;
   Pt hand;
-  std::function<Pt()> written;
+  Pt (*written)();
 };
 
 const WorkedPoint kWorked[] = {
     // (0.75 c - 1, 0.75 s) = (0.75 * 0.8660254 - 1, 0.375)
-    {"Sine Wobble",
-     [](Settings&) {},
-     2,
-     {-0.350480947161671, 0.375},
-     [] {
-       return finish({1 * c * (2 - q) / 2 + -1, 1 * sn * (2 - q) / 2 + 0}, centre);
-     }},
+    {"Sine Wobble", "", 2, {-0.350480947161671, 0.375}, [] { return finish(sine, centre); }},
     // b = 1, d = 1: q = tan(-pi/6) = -0.5773503; (c (2 - q)/2 - 1, s (2 - q)/2)
     {"Tan Thing",
-     [](Settings& s) {
-       s.FunctionNumber = 1, s.TanBumps = true, s.StartBumps = s.EndBumps = 1, s.StartDepth = s.EndDepth = 1;
-     },
+     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1",
      2,
      {0.1160254037844388, 0.6443375672974063},
      [] {
@@ -127,11 +120,8 @@ const WorkedPoint kWorked[] = {
      }},
     // (posX + 1, posY + c/q) = (0, 2c); turned 90 degrees about (0, 0): (-2c, 0); moved by (0.25, 0.5)
     {"Line",
-     [](Settings& s) {
-       s.FunctionNumber = 2, s.StartIota = s.EndIota = 90, s.ZorvaPointsRotateXStart = s.ZorvaPointsRotateXEnd = 0;
-       s.PlaneStartTranslationX = s.PlaneEndTranslationX = 0.25,
-       s.PlaneStartTranslationY = s.PlaneEndTranslationY = 0.5;
-     },
+     "FunctionNumber=2 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0 "
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5",
      2,
      {-1.4820508075688774, 0.5},
      [] {
@@ -139,16 +129,15 @@ const WorkedPoint kWorked[] = {
      }},
     // ((1 + q) c^5 - 1, (1 - q) s^5) = (1.5 * 9 sqrt(3)/32 - 1, 0.5/32)
     {"Circles",
-     [](Settings& s) { s.FunctionNumber = 3; },
+     "FunctionNumber=3",
      2,
      {-0.26929106555687965, 0.015625},
      [] {
        return finish({(1 + q) * 1 * (c * c * c * c * c) + -1, (1 - q) * 1 * (sn * sn * sn * sn * sn) + 0}, centre);
      }},
-    // w = 1, h = 2: RockerB = sin^2(pi/4) + 1/4 = 3/4, RockerA = sin^2(pi/2) + 1/4 = 5/4;
-    // (3/4 c 3/4 - 1, 5/4 s 3/4)
+    // w = 1, h = 2: RockerB = sin^2(pi/4) + 1/4 = 3/4, RockerA = sin^2(pi/2) + 1/4 = 5/4: (3/4 c 3/4 - 1, 5/4 s 3/4)
     {"Ellipses",
-     [](Settings& s) { s.FunctionNumber = 4, s.StartEllipseHeight = s.EndEllipseHeight = 2; },
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2",
      2,
      {-0.5128607103712534, 0.46875},
      [] {
@@ -158,92 +147,72 @@ const WorkedPoint kWorked[] = {
     // RockerA = cos^2(pi/2) + 1/4 = 1/4; X = 1.5 (3/4 c - 1), Y = 0.5 (s/4); J = 37, so
     // beta = (37/37 + 1)(0 - 37/37) = -2; px turns (X, Y) about (-1, 0), py turns (px, Y)
     {"Ellipses, UseEllipsesTwo",
-     [](Settings& s) {
-       s.FunctionNumber = 4, s.StartEllipseHeight = s.EndEllipseHeight = 2, s.UseEllipsesTwo = s.EllipsesTwo = true;
-       s.LissaDelta = 37;
-     },
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37",
      2,
      {-1.1405384412234738, 0.10178206569040064},
      [] {
        const double b = std::sin(0.25 * (kPi * 1)), a = std::cos(0.25 * (kPi * 2));
        const double X = (1 + q) * (1 * (b * b + 0.25) * c + -1), Y = (1 - q) * (1 * (a * a + 0.25) * sn + 0);
-       const double beta = (37.0 / 37 + 1) * (0 - 37.0 / 37);
-       const double px = turn({X, Y}, centre, beta).x;
+       const double beta = (37.0 / 37 + 1) * (0 - 37.0 / 37), px = turn({X, Y}, centre, beta).x;
        return finish({px, turn({px, Y}, centre, beta).y}, centre);
      }},
     // w = 2, h = 3, J = pi/2: (sin(2 pi/6 + pi/2) 0.75 0.75 - 1, sin(3 pi/6) 0.75 0.75) = (0.5 * 0.5625 - 1, 0.5625)
     {"Lissajous",
-     [](Settings& s) {
-       s.FunctionNumber = 5, s.StartEllipseWidth = s.EndEllipseWidth = 2, s.StartEllipseHeight = s.EndEllipseHeight = 3;
-       s.LissaDelta = 2;
-     },
+     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2",
      2,
      {-0.71875, 0.5625},
      [] {
-       return finish(
-           {std::sin(2 * th + kPi / 2) * 1 * 0.75 * (2 - q) / 2 + -1, std::sin(3 * th) * 1 * 0.75 * (2 - q) / 2 + 0},
-           centre);
+       const double f = 1 * 0.75 * (2 - q) / 2;
+       return finish({std::sin(2 * th + kPi / 2) * f + -1, std::sin(3 * th) * f + 0}, centre);
      }},
     // h = 2: gamma = cos(2 pi 1/4 2)/3 = -1/3; base = (-1, 0) turned about (2, 0): (2 - 3 cos(1/3), 3 sin(1/3));
     // D = 2: shape = (1.5 (c + cos(pi/12))/2, 1.5 (s + sin(pi/12))/2) + base
     {"Test",
-     [](Settings& s) { s.FunctionNumber = 6, s.StartEllipseHeight = s.EndEllipseHeight = 2; },
+     "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2",
      2,
      {0.539092583610917, 1.5506983742153473},
      [] {
-       const double gamma = std::cos(kTwoPi * 0.25 * 2) / (2 + 1);
-       const Pt base = turn({-2 + (2 - -2) * 0.25, 0}, {2, 0}, gamma);
+       const Pt base = turn({-2 + (2 - -2) * 0.25, 0}, {2, 0}, std::cos(kTwoPi * 0.25 * 2) / (2 + 1));
        const double D = 1 + 1 + 0.0, cA = std::cos(1 * th / D), sA = std::sin(th * 1 / D);
        return finish({(1 + q) * (c + cA) / 2 + base.x, (1 + q) * (sn + sA) / 2 + base.y}, centre);
      }},
-    // Path (0, 0) to (1, 0), w = 1, h = 2, angle 90 degrees about (0, 0). delta = pi/2: base =
-    // (1, 0) turned about (0, 0) + (cos delta, sin delta)/2 = (0, 1.5); E = 2: shape =
-    // ((c/2 + 1.5) c, (s/2 + 1.5) s + 1.5); wobble centre moved by sin(2 theta) on both axes
+    // Path (0, 0) to (1, 0), w = 1, h = 2, angle 90 degrees about (0, 0). delta = pi/2: base = (1, 0)
+    // turned about (0, 0) + (cos delta, sin delta)/2 = (0, 1.5); E = 2: shape = ((c/2 + 1.5) c,
+    // (s/2 + 1.5) s + 1.5); the wobble centre moves by sin(2 theta) on both axes
     {"plovk2716",
-     [](Settings& s) {
-       s.FunctionNumber = 7, s.StartEllipseHeight = s.EndEllipseHeight = 2, s.ZorvaPointsXStart = 0,
-       s.ZorvaPointsXEnd = 1;
-       s.StartIota = s.EndIota = 90, s.ZorvaPointsRotateXStart = s.ZorvaPointsRotateXEnd = 0;
-     },
+     "FunctionNumber=7 StartEllipseHeight=2 EndEllipseHeight=2 ZorvaPointsXStart=0 ZorvaPointsXEnd=1 StartIota=90 "
+     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0",
      2,
      {-0.6429491924311228, 1.6740381056766584},
      [] {
-       const double delta = kTwoPi * 0.25 * 1;
-       const Pt base{turn({1, 0}, {0, 0}, delta).x + std::cos(delta) / (1 + 1),
-                     turn({1, 0}, {0, 0}, delta).y + std::sin(delta) / (1 + 1)};
-       const double cB = std::cos(th * 1) / 2, sB = std::sin(th * 1) / 2;
+       const double delta = kTwoPi * 0.25 * 1, cB = std::cos(th * 1) / 2, sB = std::sin(th * 1) / 2;
+       const Pt end = turn({1, 0}, {0, 0}, delta),
+                base{end.x + std::cos(delta) / (1 + 1), end.y + std::sin(delta) / (1 + 1)};
        const Pt p{(cB + 1 + q) * c + base.x, (sB + 1 + q) * sn + base.y};
        return finish(p, {0 + std::sin(th * 2), 0 + std::sin(th * 2)}, quarterTurn);
      }},
-    // Rotation centre (0.5, 0.25), angle 90 degrees: wobble centre (c/2 + 0.5, s/2 + 0.25)
+    // Rotation centre (0.5, 0.25), angle 90 degrees: wobble centre (c/2 + 0.5, s/2 + 0.25) ...
     {"Wobble",
-     [](Settings& s) {
-       s.Wobble = true, s.StartIota = s.EndIota = 90, s.ZorvaPointsRotateXStart = s.ZorvaPointsRotateXEnd = 0.5;
-       s.ZorvaPointsRotateYStart = s.ZorvaPointsRotateYEnd = 0.25;
-     },
+     "Wobble=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
      2,
      {1.0580127018922194, -0.7834936490538904},
      [] {
-       return finish({1 * c * (2 - q) / 2 + -1, 1 * sn * (2 - q) / 2 + 0}, {1 * c / 2 + 0.5, 1 * sn / 2 + 0.25},
-                     quarterTurn);
+       return finish(sine, {1 * c / 2 + 0.5, 1 * sn / 2 + 0.25}, quarterTurn);
      }},
-    // ... with "31": wobble centre (c/2 + 0.5, c/2 + 0.25)
+    // ... and with "31" (c/2 + 0.5, c/2 + 0.25)
     {"Wobble, 31",
-     [](Settings& s) {
-       s.Wobble = s.Use31 = true, s.StartIota = s.EndIota = 90,
-       s.ZorvaPointsRotateXStart = s.ZorvaPointsRotateXEnd = 0.5;
-       s.ZorvaPointsRotateYStart = s.ZorvaPointsRotateYEnd = 0.25;
-     },
+     "Wobble=1 31=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
      2,
      {1.2410254037844388, -0.600480947161671},
      [] {
-       return finish({1 * c * (2 - q) / 2 + -1, 1 * sn * (2 - q) / 2 + 0}, {1 * c / 2 + 0.5, 1 * c / 2 + 0.25},
-                     quarterTurn);
+       return finish(sine, {1 * c / 2 + 0.5, 1 * c / 2 + 0.25}, quarterTurn);
      }},
     // k = 1 (theta = 0, q = 0): the point (0, 0). One rock from 10 to 30 degrees at tr = 1/4:
     // rho = (10 + 20/4) = 15 degrees, a = sin(2 pi/4) rho = pi/12: (-1 + cos 15, sin 15)
     {"Rocker",
-     [](Settings& s) { s.NumberOfRocks = 1, s.StartRockerAmount = 10, s.EndRockerAmount = 30; },
+     "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30",
      1,
      {-0.03407417371093169, 0.25881904510252074},
      [] {
@@ -251,18 +220,15 @@ const WorkedPoint kWorked[] = {
        return finish({1 * 1 * (2 - 0) / 2 + -1, 1 * 0 * (2 - 0) / 2 + 0}, centre,
                      0 + std::sin((1 * 1.0 + 0) * 0.25 * kTwoPi) * rho);
      }},
-    // The Sine Wobble point moved by (0.25, 0) and turned 90 degrees about (0.5, 0):
-    // (0.5 - 0.375, -0.3504809 + 0.25 - 0.5)
+    // The Sine Wobble point moved by (0.25, 0) and turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.3504809 + 0.25 -
+    // 0.5)
     {"Plane",
-     [](Settings& s) {
-       s.PlaneStartRotationAngle = s.PlaneEndRotationAngle = 90, s.PlaneStartRotationX = s.PlaneEndRotationX = 0.5;
-       s.PlaneStartTranslationX = s.PlaneEndTranslationX = 0.25;
-     },
+     "PlaneStartRotationAngle=90 PlaneEndRotationAngle=90 PlaneStartRotationX=0.5 PlaneEndRotationX=0.5 "
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25",
      2,
      {0.125, -0.600480947161671},
      [] {
-       return finish({1 * c * (2 - q) / 2 + -1, 1 * sn * (2 - q) / 2 + 0}, centre, 0, {0.25, 0}, {0.5, 0},
-                     90 * 1.0 * kPi / 180);
+       return finish(sine, centre, 0, {0.25, 0}, {0.5, 0}, 90 * 1.0 * kPi / 180);
      }},
 };
 
@@ -270,7 +236,7 @@ TEST_F(Formulas, WorkedPoints) {
   for (const WorkedPoint& w : kWorked) {
     SCOPED_TRACE(w.name);
     reset();
-    w.set(s);
+    test::setKeys(s, w.settings);
     draw();
     ASSERT_TRUE(points.count({1, w.k}));
     const Pt p = points[{1, w.k}], expected = w.written();
