@@ -355,17 +355,25 @@ TEST_F(Formulas, AlternativeColouring) {
     return std::pair<int, int>(static_cast<int>((p.x + (64.0 / 64) * 2) * (64.0 / 64) * 64 / (2 * 2)),
                                static_cast<int>((p.y + 2) * 64 / (2 * 2)));
   };
-  for (bool method063 : {false, true}) {
-    SCOPED_TRACE(method063 ? "063 method" : "first method");
+  // The animation's phase turns the first method's colours.
+  for (const auto& [method063, phi] : {std::pair{false, 0.0}, {true, 0.0}, {false, 0.7}}) {
+    SCOPED_TRACE(method063 ? "063 method" : "first method, phase " + std::to_string(phi));
     s.OneOrTwo = method063;
+    if (phi != 0) {
+      FrameValues frame = stillFrame(s, 0);
+      frame.AnimationPhase = phi;
+      engine.beginAnimation();
+      engine.setAnimationFrame(frame);
+    }
     draw();
+    engine.endAnimation();
     std::map<std::pair<int, int>, int> hits;
     for (const auto& [key, p] : points) ++hits[pixel(p)];
     int checked = 0;
     for (const auto& [key, p] : points) {
       const auto [px, py] = pixel(p);
       if (hits[{px, py}] != 1) continue;
-      const double phi = 0, w = 1;
+      const double w = 1;
       const int step = key.first, k = key.second, N = 12;
       const double a = 2 * 1 * 1.0 * step * kPi / 3 + 2 * phi, b = 2 * 2 * 1.0 * k * kPi / N + phi;
       const double x = p.x, y = p.y;
@@ -458,7 +466,7 @@ TEST_F(Formulas, Normalisation) {
       for (int ch = 0; ch < 3; ++ch) engine.canvas().ColorArray(ch, x, 0) = n.white ? 155 + 50 * x : 100 - 50 * x;
       engine.canvas().FirstStepArray(x, 0) = 0;
     }
-    engine.NormalisationDivisor = n.D;
+    engine.setNormalisationDivisor(n.D);
     engine.DrawOrStop();
     for (int x = 0; x < 4; ++x)
       for (int ch = 0; ch < 3; ++ch)

@@ -115,7 +115,7 @@ Rendered render(const Golden& g, const test::TempDir& dir, const std::string& so
   Engine engine;
   engine.setThreads(threads);
   engine.random().seed(20260101);
-  engine.NormalisationDivisor = 1;  // as after reading settings
+  engine.setNormalisationDivisor(1);  // as after reading settings
   Settings& s = engine.settings;
   s.ImageWidth = 64;
   s.ImageHeight = 48;
