@@ -274,8 +274,8 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
       E.failed = !pt.ok;
       if (E.failed) continue;
       if (!ink.old246) {
-        // A failed conversion is reported only if the reference reaches the
-        // point, which depends on the points before it: noted here.
+        // A failed conversion is reported only if the reference gets as far
+        // as inking the point: noted here, reported by the inking.
         const double nx = pixels.map.numeratorX(pt.x), ny = pixels.map.numeratorY(pt.y);
         if (!pixels.map.index(nx, P.px)) {
           E.unplaced = true;
@@ -319,12 +319,8 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
       good = j;
       break;
     }
-  // What the reference would have met on the way to the first failure.
   badColours = false;
-  for (int j = 0; j < good; ++j) {
-    if (detail[j].unplaced) pixels.failures->record(detail[j].unplacedNumerator, pixels.map.twoS);
-    badColours = badColours || detail[j].badColour;
-  }
+  for (int j = 0; j < good; ++j) badColours = badColours || detail[j].badColour;
   return good;
 }
 
@@ -455,6 +451,10 @@ void FastInker::drawStep(const StepFrame& f, const PointSources& sources, const 
           return;
         }
       } else if (!ink.old246) {
+        // The pixels the reference would have failed to work out, in its order.
+        for (int j = 0; j < good; ++j)
+          if (sc.detail[static_cast<std::size_t>(j)].unplaced)
+            pixels.failures->record(sc.detail[static_cast<std::size_t>(j)].unplacedNumerator, pixels.map.twoS);
         inkSplodges(plan, ink, canvas, good);
       } else {
         inkOld(plan, ink, pixels, canvas, good);
