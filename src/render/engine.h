@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/random.h"
 #include "curves/curve.h"
@@ -239,6 +240,7 @@ class Engine {
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
   template <typename Base>
   void composePicture(const Base* base);
+  bool allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const std::string& what);
 
   Host* host_;
   NullHost nullHost_;

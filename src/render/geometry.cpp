@@ -58,16 +58,36 @@ bool Engine::SetImageDimensions() {
     settings.ImageWidth = width = oldW;
     settings.ImageHeight = height = oldH;
   }
-  try {
-    canvas_.resize(width, height);
-    canvas_.pointMap.clear();  // every pixel "no point" again
-  } catch (const std::bad_alloc&) {
+  auto refuse = [&](const std::string& why) {
     host_->message("There is not enough memory for a picture of " + std::to_string(width) + " x " +
-                       std::to_string(height) + " pixels.", MessageKind::Error);
+                       std::to_string(height) + " pixels" + why + "; keeping " + std::to_string(canvas_.W) + " x " +
+                       std::to_string(canvas_.H) + ".",
+                   MessageKind::Error);
     settings.ImageWidth = canvas_.W;
     settings.ImageHeight = canvas_.H;
     return false;
+  };
+  if (width != canvas_.W || height != canvas_.H) {
+    // The buffers and the picture, counted before anything is allocated.
+    const std::uint64_t perPixel = sizeof(double) * 3 + (canvas_.wideBase ? 12 : 3) + sizeof(std::int32_t) + 3;
+    const std::uint64_t needed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * perPixel;
+    const auto available = host_->availableMemory();
+    constexpr std::uint64_t kMiB = 1 << 20;
+    if (available && needed > *available)
+      return refuse(" (it needs " + std::to_string((needed + kMiB - 1) / kMiB) + " MiB, " +
+                    std::to_string(*available / kMiB) + " MiB are available)");
   }
+  // Everything is allocated before anything changes, so a failure keeps the
+  // old picture whole.
+  Bitmap24 picture;
+  try {
+    if (picture_.width != width || picture_.height != height) picture.create(width, height);
+    canvas_.resize(width, height);
+  } catch (const std::bad_alloc&) {
+    return refuse("");
+  }
+  canvas_.pointMap.clear();  // every pixel "no point" again
+  if (!picture.empty()) picture_ = std::move(picture);
   MakeBitmap();
   return valid;
 }

@@ -139,5 +139,28 @@ TEST(AbsurdValues, LargestIntegersDoNotOverflow) {
   }
 }
 
+// A picture bigger than the memory left is refused before anything is
+// allocated, with both figures, and the old size stays.
+TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
+  struct SmallMachine : test::RecordingHost {
+    std::optional<std::uint64_t> availableMemory() override { return std::uint64_t{64} << 20; }
+  } host;
+  Engine engine(&host);
+  engine.settings.ImageWidth = 300;
+  engine.settings.ImageHeight = 200;
+  ASSERT_TRUE(engine.SetImageDimensions());
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 2000;  // 34 bytes a pixel: 130 MiB
+  EXPECT_FALSE(engine.SetImageDimensions());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find("needs 130 MiB, 64 MiB are available"), std::string::npos) << host.messages[0];
+  EXPECT_EQ(engine.W(), 300);
+  EXPECT_EQ(engine.picture().width, 300);
+  EXPECT_EQ(engine.settings.ImageWidth, 300);
+  EXPECT_EQ(engine.settings.ImageHeight, 200);
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 1000;  // 33 MiB fits
+  EXPECT_TRUE(engine.SetImageDimensions());
+  EXPECT_EQ(engine.H(), 1000);
+}
+
 }  // namespace
 }  // namespace zorva
