@@ -237,6 +237,7 @@ class Engine {
   void drawStepReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels);
   PointShapes pointShapes() const;
   std::pair<double, double> mouseInPlane();
+  bool stopPending();
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
   template <typename Base>
   void composePicture(const Base* base);

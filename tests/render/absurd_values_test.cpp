@@ -139,6 +139,33 @@ TEST(AbsurdValues, LargestIntegersDoNotOverflow) {
   }
 }
 
+// A stop asked for inside one enormous step ends it there: the step's
+// points come in batches, and the host is asked between them.
+TEST(AbsurdValues, AStopEndsAnEnormousStepEarly) {
+  for (InkerKind inker : {InkerKind::Fast, InkerKind::Reference}) {
+    struct StopHost : test::RecordingHost {
+      Engine* engine = nullptr;
+      int polls = 0;
+      void pollStop() override {
+        if (++polls == 3) engine->requestStop();
+      }
+    } host;
+    Engine engine(&host);
+    host.engine = &engine;
+    test::setKeys(engine.settings, "ImageWidth=100 ImageHeight=100 Steps=2 StartGrain=100000 EndGrain=100000");
+    engine.setInker(inker);
+    engine.setThreads(2);
+    engine.tuning().batchUpdates = 5000;  // a few hundred points a batch
+    engine.tuning().stopCheckMs = 0;
+    engine.ClearPicture();
+    engine.DrawOrStop();
+    EXPECT_EQ(host.polls, 3);
+    EXPECT_GT(engine.stats().points, 0u);
+    EXPECT_LT(engine.stats().points, 20000u);  // of 200001 in the step
+    EXPECT_FALSE(engine.isDrawing());
+  }
+}
+
 // A picture bigger than the memory left is refused before anything is
 // allocated, with both figures, and the old size stays.
 TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
