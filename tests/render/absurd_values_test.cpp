@@ -191,3 +191,33 @@ TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
 
 }  // namespace
 }  // namespace zorva
+
+namespace zorva {
+namespace {
+
+// The work estimate that lets a drawing of hours say so before it starts.
+TEST(WorkEstimate, CountsTheDrawnStepsPointsAndSplodges) {
+  Engine engine;
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 200;
+  WorkEstimate w = engine.estimateWork();  // 1000 drawn steps of 601 points, 13-pixel splodges in 5 x 5 squares
+  EXPECT_EQ(w.steps, 1000);
+  EXPECT_EQ(w.points, 601000);
+  EXPECT_EQ(w.pixelUpdates, 601000 * 25);
+  engine.settings.PercentToComplete = 50;  // steps 0 .. 501
+  EXPECT_EQ(engine.estimateWork().points, 502 * 601);
+  engine.settings.PercentToComplete = 100;
+  engine.togglePreview();  // steps 0, 1, 21, ..., 981
+  EXPECT_EQ(engine.estimateWork().points, 51 * 601);
+  engine.togglePreview();
+  engine.settings.SplodgeStartLimit = engine.settings.SplodgeEndLimit = 1000;  // no more than the picture
+  EXPECT_EQ(engine.estimateWork().pixelUpdates, 601000.0 * 200 * 200);
+  // Two billion steps are sampled, not walked, and come to hours.
+  engine.settings.SplodgeStartLimit = engine.settings.SplodgeEndLimit = 2;
+  engine.settings.Steps = 2147483647;
+  w = engine.estimateWork();
+  EXPECT_DOUBLE_EQ(w.points, 601.0 * 2147483647);
+  EXPECT_GT(w.seconds(2), 3600);
+}
+
+}  // namespace
+}  // namespace zorva
