@@ -99,7 +99,8 @@ void Engine::displayCurveControls(std::int32_t index, double x, double y) {
   for (int r = row - kMarkerHalf; r <= row + kMarkerHalf; ++r) {
     for (int c = px - kMarkerHalf; c <= px + kMarkerHalf; ++c) {
       if (!canvas_.onCanvas(c, r)) continue;
-      const bool border = r == row - kMarkerHalf || r == row + kMarkerHalf || c == px - kMarkerHalf || c == px + kMarkerHalf;
+      const bool border =
+          r == row - kMarkerHalf || r == row + kMarkerHalf || c == px - kMarkerHalf || c == px + kMarkerHalf;
       std::uint8_t* p = picture_.row(r) + static_cast<std::size_t>(c) * 3;
       p[0] = border ? 255 : static_cast<std::uint8_t>(255 - red);  // blue
       p[1] = border ? 255 : 0;

@@ -97,8 +97,8 @@ TEST_F(CanvasEditing, AFreehandStrokeAddsPointsFartherApartThanTheSpacing) {
   EXPECT_EQ(curve(kPathCurve).GetLength(), 6);  // nothing changes before the first move
 
   // (5, 5) is 21.2 pixels from (-10, -10): too close. Then each point more than 25 from the last.
-  const std::vector<std::pair<int, int>> moves = {{5, 5}, {10, 10}, {30, 10}, {35, 10}, {36, 10}, {36, 36},
-                                                  {36, 61}, {36, 62}, {100, 100}};
+  const std::vector<std::pair<int, int>> moves = {{5, 5},   {10, 10}, {30, 10}, {35, 10},  {36, 10},
+                                                  {36, 36}, {36, 61}, {36, 62}, {100, 100}};
   for (auto [c, r] : moves) editor.mouseMove(c, r, kRightButton);
   editor.mouseMove(300, 300, 0);  // the button is not held: no point
   std::vector<qCoord> expected;

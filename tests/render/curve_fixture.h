@@ -38,7 +38,8 @@ struct CurveEngine : ::testing::Test {
   // n points on a circle about the origin, the first at (radius, 0), counter-clockwise.
   static std::vector<qCoord> circle(int n, double radius) {
     std::vector<qCoord> points;
-    for (int k = 0; k < n; ++k) points.emplace_back(radius * std::cos(2 * M_PI * k / n), radius * std::sin(2 * M_PI * k / n));
+    for (int k = 0; k < n; ++k)
+      points.emplace_back(radius * std::cos(2 * M_PI * k / n), radius * std::sin(2 * M_PI * k / n));
     return points;
   }
   void selectCurve(int slot) {
