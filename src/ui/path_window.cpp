@@ -15,7 +15,7 @@
 namespace zorva {
 
 namespace {
-constexpr int kFieldWidth = 110;
+constexpr int kFieldWidth = 130;
 constexpr const char* kTabs[4] = {"Hypotrochoid", "Circle", "Lissajous", "Epitrochoid"};
 }  // namespace
 
@@ -23,6 +23,7 @@ TformZorvaPath::TformZorvaPath(TForm1& main) : OptionWindow(main, Window::Path, 
   Settings& s = settings();
   tabPath = new QTabBar(body());
   tabPath->setObjectName("tabPath");
+  tabPath->setUsesScrollButtons(false);
   for (const char* caption : kTabs) tabPath->addTab(caption);
   panels = new QStackedWidget(body());
   panels->setObjectName("panels");
