@@ -194,9 +194,12 @@ TEST_F(CanvasEditing, ShiftMovesTheCurveAndAPlainDragMovesOnePoint) {
   EXPECT_EQ(pointsOf(curve(kRadius)), one);
   EXPECT_EQ(pointsOf(engine.multiplierSlot(kRadius).undo), afterMove);
   // Two modifier keys at once drag a single point too.
-  editor.mouseDown(540, 380, kLeftButton, kCtrlKey | kShiftKey);
-  EXPECT_EQ(editor.dragKind(), DragKind::SinglePoint);
-  editor.mouseUp(540, 380);
+  for (unsigned keys : {kCtrlKey | kShiftKey, kAltKey | kShiftKey, kAltKey | kCtrlKey}) {
+    editor.mouseDown(540, 380, kLeftButton, keys);
+    EXPECT_EQ(editor.dragKind(), DragKind::SinglePoint) << keys;
+    EXPECT_EQ(editor.cursor(), EditCursor::Drag) << keys;
+    editor.mouseUp(540, 380);
+  }
 }
 
 TEST_F(CanvasEditing, HoveringTellsWhichPointIsUnderTheMouse) {
@@ -226,8 +229,16 @@ TEST_F(CanvasEditing, PressesOutsideTheCurveModeOrDuringADrawingChangeNothing) {
   engine.settings.Steps = 3;
   engine.settings.StartGrain = engine.settings.EndGrain = 1;
   int steps = 0;
+  // A drag that started before the drawing shows no preview while it runs.
+  editor.mouseDown(600, 400, kLeftButton, kShiftKey);
   engine.onStep = [&](int) {
     ++steps;
+    editor.mouseMove(300, 300, kLeftButton);
+    EXPECT_TRUE(editor.preview().empty());
+    editor.mouseUp(300, 300);
+    engine.setMouseMode(MouseMode::SetPathPoints);
+    EXPECT_FALSE(editor.contextClick(100, 100));  // no points set either
+    engine.setMouseMode(MouseMode::DrawMultiplierBezier);
     engine.showSlotCurve();  // "Show Curve" works during a drawing: the markers are there
     EXPECT_EQ(engine.pointMapAt(600, 400), 0);
     drag({600, 400}, {400, 200}, kCtrlKey);
@@ -239,6 +250,7 @@ TEST_F(CanvasEditing, PressesOutsideTheCurveModeOrDuringADrawingChangeNothing) {
   engine.DrawOrStop();
   EXPECT_GT(steps, 0);
   EXPECT_EQ(pointsOf(curve(kRadius)), points);
+  EXPECT_EQ(engine.settings.ZorvaPointsXStart, -2);
 }
 
 TEST_F(CanvasEditing, AReleaseOnAPointThatIsGoneChangesNothing) {
