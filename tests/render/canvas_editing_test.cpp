@@ -117,6 +117,26 @@ TEST_F(CanvasEditing, AFreehandStrokeAddsPointsFartherApartThanTheSpacing) {
   EXPECT_EQ(engine.pointMapAt(36, 62), 3);
 }
 
+TEST_F(CanvasEditing, AStrokeOfHundredsOfThousandsOfPointsIsShownWithAtMost201Markers) {
+  engine.settings.ZorvaPointsBezierMouse = 1;
+  selectCurve(kRadius);
+  editor.mouseDown(0, 0, kRightButton, 0);
+  // Every other row walked to and fro, twice: each move is 2 pixels from the last and adds a point.
+  for (int pass = 0; pass < 2; ++pass)
+    for (int row = 0; row < 800; row += 2)
+      for (int i = 0; i < 400; ++i) editor.mouseMove((row % 4 == 0 ? 2 * i : 798 - 2 * i) + pass, row, kRightButton);
+  editor.mouseUp(0, 0);
+  const MultiplierSlot& s = engine.multiplierSlot(kRadius);
+  EXPECT_EQ(s.curve.GetLength(), 320000);
+  EXPECT_TRUE(s.bezier.Valid());
+  EXPECT_GT(s.bezier.GetTotalLength() * 20000,
+            Engine::kMaxCurveSamples);  // far more samples than are drawn
+  const std::set<std::int32_t> marked = markedIndexes();
+  EXPECT_LE(marked.size(), 201u);
+  EXPECT_EQ(*marked.rbegin(), 319999);
+  EXPECT_EQ(lastStatus(), "Finished drawing \"Values - Radius\" bezier");
+}
+
 TEST_F(CanvasEditing, ARightPressOnAMarkerDeletesExactlyThatPoint) {
   const std::vector<qCoord> points = circle(6, 1);
   setCurve(kRadius, circle(7, 1));
