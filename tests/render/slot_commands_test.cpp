@@ -72,8 +72,12 @@ TEST_F(SlotCommands, HidingRestoresThePictureAsItWasBeforeTheFirstShow) {
   engine.hideCurve();
   EXPECT_EQ(engine.picture().bgr, drawn.bgr);
   EXPECT_EQ(engine.canvas().ColorArray(0, 350, 399), 100);  // refilled from the 8-bit snapshot
+  // Clear empties the picture even while a curve is shown.
+  engine.showSlotCurve();
   engine.ClearPicture();
   EXPECT_FALSE(engine.curveShown());
+  EXPECT_TRUE(allWhite(engine.picture()));
+  EXPECT_EQ(engine.canvas().ColorArray(0, 350, 399), 255);
   engine.hideCurve();
   EXPECT_EQ(lastStatus(), "No curve to hide.");
 }
