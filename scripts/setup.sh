@@ -3,7 +3,7 @@
 # Idempotent: packages already installed are skipped, and the package lists
 # are refreshed only when something has to be installed.
 #   scripts/setup.sh         build, test and benchmark dependencies
-#   scripts/setup.sh --dev   also Xvfb and ImageMagick, for looking at the
+#   scripts/setup.sh --dev   also Xvfb, ImageMagick and xdotool, for looking at the
 #                            desktop program under a virtual display
 set -euo pipefail
 
@@ -14,7 +14,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
 )
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick x11-utils)
+  packages+=(xvfb xauth imagemagick x11-utils xdotool)
 fi
 
 missing=()

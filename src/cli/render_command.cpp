@@ -40,6 +40,12 @@ constexpr OptionInfo kOptions[] = {
     {"--out", nullptr, "DIR", "save folder (default: the current folder)"},
     {"--source-image", nullptr, "FILE", "load FILE as the source image before drawing"},
     {"--background-image", nullptr, "FILE", "load FILE as the background image and reset the canvas from it"},
+    {"--make-path", nullptr, "SHAPE", "fill a curve with a generated path before drawing, as the Path\n"
+                                      "window's \"Make path\" does: hypotrochoid, circle, lissajous or\n"
+                                      "epitrochoid, from the shape's Path* keys, NumberOfPathSteps and\n"
+                                      "PathYOffset"},
+    {"--slot", nullptr, "NAME", "the curve --make-path fills: its name as the Points window lists\n"
+                                "it (\"Values - Radius\") or its index 0..31 (default: Main - Path curve)"},
     {"--preview", nullptr, nullptr, "preview mode"},
     {"--transparent", nullptr, nullptr, "save with the transparency mask (\"Use transparency?\")"},
     {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
@@ -72,6 +78,10 @@ std::string helpText() {
     }
     out << help << "\n";
   }
+  out << "\nExample: draw the orbit example around a freshly generated circle instead of its own path\n"
+         "  zorva-render examples/orbit.ini --make-path circle --set PathCircleBumps=8 --out pictures\n"
+         "and a Lissajous figure as the radius curve:\n"
+         "  zorva-render examples/orbit.ini --make-path lissajous --slot \"Values - Radius\"\n";
   out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
          "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
          "written and a settings file given here is never changed.\n";
@@ -81,6 +91,8 @@ std::string helpText() {
 struct Options {
   std::string settingsFile;
   std::optional<std::string> style, stem, out, sourceImage, backgroundImage, inker;
+  std::optional<PathShape> makePath;
+  std::optional<int> slot;
   std::vector<std::string> sets;
   std::optional<std::uint32_t> seed;
   std::optional<int> threads;
@@ -90,6 +102,16 @@ struct Options {
 struct UsageError {
   std::string text;
 };
+
+std::optional<PathShape> shapeByName(const std::string& name) {
+  constexpr std::pair<const char*, PathShape> kShapes[] = {{"hypotrochoid", PathShape::Hypotrochoid},
+                                                           {"circle", PathShape::Circle},
+                                                           {"lissajous", PathShape::Lissajous},
+                                                           {"epitrochoid", PathShape::Epitrochoid}};
+  for (const auto& [shapeName, shape] : kShapes)
+    if (name == shapeName) return shape;
+  return std::nullopt;
+}
 
 Options parse(int argc, char** argv) {
   Options o;
@@ -145,12 +167,20 @@ Options parse(int argc, char** argv) {
     } else if (name == "--inker") {
       if (value != "fast" && value != "reference") throw UsageError{"--inker is fast or reference, not \"" + value + "\""};
       o.inker = value;
+    } else if (name == "--make-path") {
+      o.makePath = shapeByName(value);
+      if (!o.makePath)
+        throw UsageError{"--make-path is hypotrochoid, circle, lissajous or epitrochoid, not \"" + value + "\""};
+    } else if (name == "--slot") {
+      o.slot = slotByName(value);
+      if (!o.slot) throw UsageError{"--slot needs a curve name such as \"Values - Radius\" or 0..31, not \"" + value + "\""};
     } else if (name == "--preview") o.preview = true;
     else if (name == "--transparent") o.transparent = true;
     else if (name == "--summary") o.summary = true;
     else if (name == "--quiet") o.quiet = true;
     else if (name == "--help") o.help = true;
   }
+  if (o.slot && !o.makePath) throw UsageError{"--slot names the curve --make-path fills; give --make-path too"};
   return o;
 }
 
@@ -284,6 +314,13 @@ int runRenderCommand(int argc, char** argv) {
     }
     if (!setFromText(engine.settings, *key, assignment.substr(eq + 1))) {
       std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
+      return kExitUsage;
+    }
+  }
+  if (options.makePath) {
+    const PathResult made = engine.makeSlotPath(options.slot.value_or(kPathCurve), *options.makePath);
+    if (made.outcome == PathResult::Outcome::Failed) {
+      std::cerr << "zorva-render: " << made.message << "\n";
       return kExitUsage;
     }
   }

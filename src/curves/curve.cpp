@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "base/math_util.h"
+
 // Pictures are compared bit for bit, so every formula here is evaluated in the
 // order it is written, left to right, with powers as repeated products.
 
@@ -41,8 +43,10 @@ void qCoord::ExpandAround(qCoord c, double f) {
 void qCoord::RotateAround(qCoord c, double a) {
   const double dx = X - c.X;
   const double dy = Y - c.Y;
-  X = std::cos(a) * dx - std::sin(a) * dy + c.X;
-  Y = std::sin(a) * dx + std::cos(a) * dy + c.Y;
+  const double cosA = cosZ(a);
+  const double sinA = sinZ(a);
+  X = cosA * dx - sinA * dy + c.X;
+  Y = sinA * dx + cosA * dy + c.Y;
 }
 
 qCoord qCoord::Difference(const qCoord& p, const qCoord& q) { return qCoord(p.X - q.X, p.Y - q.Y); }
@@ -306,6 +310,8 @@ bool qBezier::ready() const { return valid_ && sections_.size() + 1 == static_ca
 double qBezier::GetXAt(double p) const { return ready() ? pointAt(p).X : 0.0; }
 
 double qBezier::GetYAt(double p) const { return ready() ? pointAt(p).Y : 0.0; }
+
+qCoord qBezier::GetXYAt(double p) const { return ready() ? pointAt(p) : qCoord(); }
 
 // --- working Bezier -------------------------------------------------------------
 

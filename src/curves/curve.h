@@ -152,6 +152,8 @@ class qBezier {
   // A NaN p gives NaN, so callers can tell an arithmetic failure.
   double GetXAt(double p) const;
   double GetYAt(double p) const;
+  // Both coordinates at once (one search for the piece): (GetXAt, GetYAt).
+  qCoord GetXYAt(double p) const;
   double GetTotalLength() const { return totalLength_; }
 
   bool Valid() const { return valid_; }

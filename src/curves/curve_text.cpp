@@ -133,6 +133,7 @@ std::optional<std::string> qCurve::Spam(const std::string& fileName) const {
 std::optional<std::string> qCurve::LoadFromClipBoard(std::string_view text) {
   if (text.empty()) return std::nullopt;
   Empty();
+  if (text.size() > kMaxCurveFileBytes) return kClipboardProblem;
   std::string_view first;
   std::string_view second;
   // Pairs of tokens; a last token without a partner is ignored unread.

@@ -1,5 +1,8 @@
 #include "curves/multiplier_slots.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace zorva {
 
 const std::array<const char*, kMultiplierCount> kMultiplierCaptions = {
@@ -18,6 +21,22 @@ std::string quotedSlotName(int slot) {
   name += kMultiplierCaptions[static_cast<std::size_t>(slot)];
   name += '"';
   return name;
+}
+
+std::optional<int> slotByName(std::string_view name) {
+  if (!name.empty() && name.size() <= 2 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const int index = std::stoi(std::string(name));
+    if (index < kMultiplierCount) return index;
+    return std::nullopt;
+  }
+  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  for (int i = 0; i < kMultiplierCount; ++i) {
+    const std::string_view caption = kMultiplierCaptions[static_cast<std::size_t>(i)];
+    if (caption.size() == name.size() &&
+        std::equal(caption.begin(), caption.end(), name.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
+      return i;
+  }
+  return std::nullopt;
 }
 
 }  // namespace zorva

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "curves/curve.h"
 
@@ -29,9 +31,14 @@ struct MultiplierSlot {
   qBezier bezier;  // MultiplierBeziers
   qCurve undo;     // MultiplierUndoCurves
   std::string name;  // MultiplierNames: the caption in double quotes
+  bool marked = false;  // listed as "» caption" in the Points window's curve chooser
 };
 
 // A slot's stored name: its caption in double quotes.
 std::string quotedSlotName(int slot);
+
+// The slot a user names: its caption as the curve chooser shows it (letter
+// case ignored, e.g. "values - radius") or its index 0 .. 31.
+std::optional<int> slotByName(std::string_view name);
 
 }  // namespace zorva

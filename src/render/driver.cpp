@@ -64,13 +64,15 @@ void Engine::DrawOrStop() {
 
 void Engine::ClearPicture() {
   CurveDrawing = false;
+  // Cleared before the reset, not after it: with a curve shown the reset
+  // would bring back the snapshot instead of the background.
+  CurveShown = false;
   if (!IsAnimating) host_->status("Clearing...");
   SetImageDimensions();
   MakePictureBlack();
   WriteIniFile(CurrentStyle);
   host_->pictureCleared();
   if (!IsAnimating) host_->status("Cleared");
-  CurveShown = false;
 }
 
 void Engine::computeMultiplierValues(double t) {

@@ -101,6 +101,7 @@ void Engine::SetUpBezier(int target) {
   }
   const int slot = UseStoredSlot ? StoredSlot : selectedSlot_;
   const bool aroundCentre = slot == kStartCurve || slot == kEndCurve;
+  FreehandDrawn = false;
   if (target == 666) {
     buildBezier(ScratchBezier, ScratchCurve, aroundCentre);
     return;
@@ -132,19 +133,23 @@ void Engine::resetAllCurves() {
     auto& s = multiplierSlots_[static_cast<std::size_t>(i)];
     qCurve::CopyCurve(s.curve, s.undo);
     s.curve.Empty();
-    host_->curveSlotChanged(i);
+    markSlot(i, false);
   }
   MakePictureBlack();
   host_->status("All curves (excluding clipboard) reset.");
 }
 
 std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
-  if (slot < 0 || slot >= kMultiplierCount) return std::nullopt;
+  if (slot < 0 || slot >= kMultiplierCount || !isFile(file)) return std::nullopt;
+  // Read aside: a file that is no curve leaves the slot as it was.
   qCurve curve;
-  auto message = curve.Load(file);
-  if (message) host_->message(*message, MessageKind::Error);
+  if (auto message = curve.Load(file)) {
+    host_->message(*message, MessageKind::Error);
+    return message;
+  }
   setSlotCurve(slot, curve);
-  return message;
+  if (curve.GetLength() > 0) markSlot(slot, true);
+  return std::nullopt;
 }
 
 // ---- settings file ----------------------------------------------------------------

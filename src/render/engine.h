@@ -17,6 +17,7 @@
 #include "base/random.h"
 #include "curves/curve.h"
 #include "curves/multiplier_slots.h"
+#include "curves/path_generators.h"
 #include "render/canvas.h"
 #include "render/fast_inker.h"
 #include "render/frame_values.h"
@@ -44,7 +45,12 @@ struct DrawToggles {
   bool belowNormalPriority = false;
   bool useTransparency = false;  // "Use transparency?" of saved pictures
   bool useArctan2 = false;       // the Function window's "Use arctan2?"
+  bool showControlPoints = true; // the Points window's "Show Control Points?"
 };
+
+// What the mouse does on the picture: the Options menu's three radio items
+// and the Points window's "Set rotate points", "Set path points", "Set curve".
+enum class MouseMode { SetRotationPoints, SetPathPoints, DrawMultiplierBezier };
 
 class Engine {
  public:
@@ -114,9 +120,11 @@ class Engine {
 
   // ---- multiplier slots ----------------------------------------------------
   const MultiplierSlot& multiplierSlot(int slot) const { return multiplierSlots_[static_cast<std::size_t>(slot)]; }
+  // For the curve editing, which changes a slot's curve in place.
+  MultiplierSlot& multiplierSlot(int slot) { return multiplierSlots_[static_cast<std::size_t>(slot)]; }
   // Replaces a slot's curve and sets up its working Bezier.
   void setSlotCurve(int slot, const qCurve& curve);
-  int selectedSlot() const { return selectedSlot_; }  // the Points window's chooser; -1 when none
+  int selectedSlot() const { return selectedSlot_; }  // the Points window's chooser: "Main - Path curve" at start
   void selectSlot(int slot) { selectedSlot_ = slot; }
   // Working curve of the curve editing and its Bezier.
   qCurve& scratchCurve() { return ScratchCurve; }
@@ -129,11 +137,78 @@ class Engine {
   // scratch curve. Both are built around the curve's centre when the current
   // slot is the start or the end curve.
   void SetUpBezier(int target);
-  // Every slot copied to its undo curve and emptied; the picture refreshed.
+  // "Reset all curves": every slot copied to its undo curve, emptied and
+  // unmarked; the picture refreshed.
   void resetAllCurves();
-  // Loads slot i from a curve file and sets up its Bezier; returns the
-  // message of a failure (also shown through the host).
+  // Loads slot i from a curve file, sets up its Bezier and marks it; returns
+  // the message of a failure (also shown through the host), which leaves the
+  // slot as it was. A missing file changes nothing.
   std::optional<std::string> loadSlotCurve(int slot, const std::string& file);
+
+  // ---- curve commands (slot_commands.cpp) ------------------------------------
+  // The commands of the Points window, the Path window and the Edit and File
+  // menus on the selected slot. "Selected" means the mouse mode is "Draw
+  // Multiplier Bezier" (the Points window's "Set curve"); refusals are
+  // messages through the host and change nothing.
+  MouseMode mouseMode() const { return mouseMode_; }
+  // Sets the mode with its status text.
+  void setMouseMode(MouseMode mode);
+  bool curveSelected() const { return mouseMode_ == MouseMode::DrawMultiplierBezier; }
+  void setShowControlPoints(bool on) { toggles_.showControlPoints = on; }
+  bool curveDrawing() const { return CurveDrawing; }
+  const qCurve& clipboardCurve() const { return ClipboardCurve; }
+  // Before the display changes while no curve is shown: the picture, as the
+  // buffer makes it, into the snapshot.
+  void keepPicture();
+  // "Show curve": the selected slot's curve and its markers over the picture
+  // (keeping the picture first when no curve is shown).
+  void showSlotCurve();
+  void hideCurve();     // "Hide curve"
+  void resetCurve();    // "Reset curve"
+  void reverseCurve();  // "Reverse"
+  void copyCurve();     // Edit menu: "Copy Curve", "Cut Curve", "Paste Curve", "Undo curve edit", "Show Curve"
+  void cutCurve();
+  void pasteCurve();
+  void undoCurveEdit();
+  void showCurveCommand();
+  void PutCurveToUndo(int slot);
+  // Marks every slot whose curve has more than 4 points (Points window Init).
+  void markDefinedSlots();
+  // "Open curve": whether a slot is selected (else says so), then the load
+  // once its dialog closed (nothing: cancelled); a file that is no curve
+  // leaves the slot as it was.
+  bool curveCanBeOpened();
+  void openCurve(const std::optional<std::string>& file);
+  // "Save curve": whether a curve can be saved (else says why), then the
+  // save once the dialog closed (nothing: cancelled); an existing file is
+  // only replaced when the user says yes.
+  bool curveCanBeSaved();
+  void saveCurve(const std::optional<std::string>& file);
+  // "Paste from Clipboard" with the clipboard's text.
+  void pasteFromClipboard(const std::string& text);
+  // "Make path": the shape into the selected slot, shown afterwards.
+  void makePathCommand(PathShape shape);
+  // The shape into a slot as "Make path" makes it, without selection checks
+  // or display; the result says what happened (zorva-render).
+  PathResult makeSlotPath(int slot, PathShape shape);
+  // Curve display: one curve point plotted, and a point's marker, which the
+  // point map records. Pixels are picture pixels (row 0 at the top).
+  void displayPathCreation(double x, double y);
+  void displayCurveControls(std::int32_t index, double x, double y);
+  // The marking colour (accumulated value rounded, + 127, modulo 256) on one
+  // picture pixel, when it lies on the picture.
+  void markPixel(int column, int row);
+  // The point map at a picture pixel: a marker's point index, or kNoPoint.
+  std::int32_t pointMapAt(int column, int row);
+  // The picture pixel (column, row from the top) of a plane point, or nothing
+  // off the picture.
+  std::optional<std::pair<int, int>> pictureCell(double x, double y) const;
+  // Samples of a curve display: round(length * 20000), at most this many.
+  static constexpr std::int64_t kMaxCurveSamples = 1'000'000;
+  static std::int64_t curveSampleCount(double totalLength);
+  // A freehand curve was drawn since the last Bezier set-up.
+  bool freehandDrawn() const { return FreehandDrawn; }
+  void setFreehandDrawn() { FreehandDrawn = true; }
 
   // ---- settings file -------------------------------------------------------
   std::string ReadIniCurrentStyle(const std::string& file = "") const;
@@ -251,6 +326,8 @@ class Engine {
   template <typename Base>
   void composePicture(const Base* base);
   bool allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const std::string& what);
+  void markSlot(int slot, bool marked);
+  void resetPointMap();
 
   Host* host_;
   NullHost nullHost_;
@@ -279,9 +356,12 @@ class Engine {
   double AnimationPhaseSine = 0;  // kept from the last frame made
 
   std::array<MultiplierSlot, kMultiplierCount> multiplierSlots_;
-  int selectedSlot_ = -1;
+  int selectedSlot_ = kPathCurve;
+  MouseMode mouseMode_ = MouseMode::SetRotationPoints;
   qCurve ScratchCurve;
   qBezier ScratchBezier;
+  qCurve ClipboardCurve;
+  bool FreehandDrawn = false;
   bool UseStoredSlot = false;
   int StoredSlot = 0;
 

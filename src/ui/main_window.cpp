@@ -19,7 +19,9 @@
 #include "ui/function_window.h"
 #include "ui/image_dimensions_window.h"
 #include "ui/opacity_window.h"
+#include "ui/path_window.h"
 #include "ui/picture_view.h"
+#include "ui/points_window.h"
 #include "ui/source_image_window.h"
 #include "ui/values_plane_window.h"
 #include "ui/values_window.h"
@@ -122,7 +124,9 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaValues(*this));
   registerOptionWindow(new TformZorvaColors(*this));
   registerOptionWindow(new TformZorvaFunction(*this));
+  registerOptionWindow(new TformZorvaPoints(*this));
   registerOptionWindow(new TformZorvaSourceImage(*this));
+  registerOptionWindow(new TformZorvaPath(*this));
   about_ = new TformZorvaAbout(this);
   registerOptionWindow(new TformZorvaBackgroundImage(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));

@@ -2,15 +2,19 @@
 // a progress bar and a status bar. It owns the engine for the life of the
 // program and the option windows that edit the engine's settings record.
 // The code is split by concern: main_window.cpp (start-up, layout, close),
-// main_window_menus.cpp, main_window_files.cpp, main_window_drawing.cpp.
+// main_window_menus.cpp, main_window_files.cpp, main_window_drawing.cpp,
+// main_window_curves.cpp.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
+#include "render/canvas_editing.h"
 #include "render/engine.h"
 #include "ui/qt_host.h"
 #include "ui/value_field.h"
@@ -109,6 +113,19 @@ class TForm1 : public QMainWindow {
   // After a settings load: menu check marks, maximised state, every window's Init.
   void settingsLoaded();
 
+  // ---- curves and the mouse on the picture (main_window_curves.cpp) ---------
+  CanvasEditor& canvasEditor() { return editor_; }
+  // The Options menu's radio items and the Points window's mode buttons.
+  void setMouseMode(MouseMode mode);
+  // "Open curve", "Save curve" and "Paste from Clipboard" (also the Points
+  // window's buttons), with their file dialogs and the system clipboard.
+  void openCurveClick();
+  void saveCurveClick();
+  void pasteFromClipboardClick();
+  // Answers a curve file dialog instead of showing it (tests): the chosen
+  // file, empty for cancel.
+  std::function<QString(bool save, const QString& title)> curveFileDialogHook;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -120,6 +137,12 @@ class TForm1 : public QMainWindow {
   void createMenus();
   void createOptionWindows();
   void registerOptionWindow(OptionWindow* window);
+  void connectCurveCommands();
+  void pictureMousePressed(QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+  void pictureMouseMoved(QPointF at, Qt::MouseButtons buttons);
+  void pictureMouseReleased(QPointF at, Qt::MouseButton button);
+  // The editor's cursor and preview on the picture.
+  void showEditing();
 
   // Menu handlers.
   void openIniFileClick();
@@ -133,6 +156,7 @@ class TForm1 : public QMainWindow {
   QtHost host_;
   Engine engine_;
   FieldOps fields_;
+  CanvasEditor editor_{engine_};
   bool started_ = false;
   bool exiting_ = false;
   bool quitOnExit_ = false;

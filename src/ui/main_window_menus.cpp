@@ -48,7 +48,6 @@ void TForm1::createMenus() {
   c.changeSaveLocation = addCommand(file, "Change default save location");
   file->addSeparator();
   c.exit = addCommand(file, "Exit", Qt::ALT | Qt::Key_F4);
-  notYet({c.openCurve, c.saveCurve});
 
   QMenu* edit = bar->addMenu("Edit");
   c.undoCurveEdit = addCommand(edit, "Undo curve edit", Qt::CTRL | Qt::Key_Z);
@@ -62,8 +61,7 @@ void TForm1::createMenus() {
   edit->addSeparator();
   c.resetAllCurves = addCommand(edit, "Reset all curves", Qt::CTRL | Qt::Key_K);
   c.showCurve = addCommand(edit, "Show Curve", Qt::Key_S);
-  notYet({c.undoCurveEdit, c.cutCurve, c.copyCurve, c.pasteCurve, c.pasteFromClipboard, c.textCurveEditor,
-          c.resetAllCurves, c.showCurve});
+  notYet({c.textCurveEditor});
 
   QMenu* zorva = bar->addMenu("Zorva");
   c.draw = addCommand(zorva, "Draw", Qt::Key_D);
@@ -117,7 +115,6 @@ void TForm1::createMenus() {
   for (QAction* a : {c.setRotationPoints, c.setPathPoints, c.drawMultiplierBezier, hiddenSeparator1,
                      c.drawWithStartAndEndBeziers, c.useStartBezierAsEndBezier, hiddenSeparator2, c.moveRotationCenter})
     a->setVisible(false);
-  notYet({c.setRotationPoints, c.setPathPoints, c.drawMultiplierBezier});
   c.snapValuesBack->setEnabled(false);
 
   QMenu* help = bar->addMenu("Help");
@@ -198,6 +195,7 @@ void TForm1::createMenus() {
           [this] { commands_.belowNormalPriority->setChecked(engine_.toggleBelowNormalPriority()); });
 
   connect(c.aboutZorva, &QAction::triggered, this, &TForm1::aboutZorvaClick);
+  connectCurveCommands();
 }
 
 void TForm1::moveRotationCenterClick(bool checked) {

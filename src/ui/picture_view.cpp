@@ -1,6 +1,7 @@
 #include "ui/picture_view.h"
 
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -30,6 +31,25 @@ PictureLayout layoutPicture(int pictureWidth, int pictureHeight, int boxWidth, i
 
 PictureView::PictureView(const Bitmap24& picture, QWidget* parent) : QWidget(parent), picture_(picture) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Hovering over a curve's markers tells which point is under the mouse.
+  setMouseTracking(true);
+  // A right click belongs to the canvas editing, not to a context menu.
+  setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+void PictureView::showOverlay(const std::vector<std::pair<int, int>>& pixels) {
+  overlay_ = pixels;
+  update();
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+  emit pictureMousePressed(toPicture(event->position()), event->button(), event->modifiers());
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event) { emit pictureMouseMoved(toPicture(event->position()), event->buttons()); }
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  emit pictureMouseReleased(toPicture(event->position()), event->button());
 }
 
 QRect PictureView::pictureRect() const {
@@ -53,8 +73,18 @@ void PictureView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());
   if (picture_.empty()) return;
-  // The engine's rows are contiguous BGR bytes, top row first: wrap, never copy.
-  const QImage image(picture_.bgr.data(), picture_.width, picture_.height, picture_.width * 3, QImage::Format_BGR888);
+  // The engine's rows are contiguous BGR bytes, top row first: wrap, never
+  // copy, except to show an overlay once.
+  QImage image(picture_.bgr.data(), picture_.width, picture_.height, picture_.width * 3, QImage::Format_BGR888);
+  if (!overlay_.empty()) {
+    image = image.copy();
+    for (const auto& [column, row] : overlay_) {
+      if (column < 0 || column >= image.width() || row < 0 || row >= image.height()) continue;
+      uchar* p = image.scanLine(row) + static_cast<std::size_t>(column) * 3;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<uchar>(p[c] + 127);
+    }
+    overlay_.clear();
+  }
   const QRect target = pictureRect();
   // Smooth when shrinking; enlarged pixels stay crisp squares.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, target.width() < picture_.width);

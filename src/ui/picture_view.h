@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QRect>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace zorva {
 
@@ -27,7 +29,7 @@ PictureLayout layoutPicture(int pictureWidth, int pictureHeight, int boxWidth, i
 int centredOffset(int box, int size);
 
 // Paints the engine's picture stretched over the whole control, keeping its
-// proportions.
+// proportions, and passes the mouse on in picture pixels.
 class PictureView : public QWidget {
   Q_OBJECT
 
@@ -37,12 +39,26 @@ class PictureView : public QWidget {
   QRect pictureRect() const;
   // A control position in picture pixels (column, row from the top).
   QPointF toPicture(QPointF position) const;
+  // Picture pixels shown with every byte + 127 at the next paint only (the
+  // preview of a curve drag); the picture itself is not changed.
+  void showOverlay(const std::vector<std::pair<int, int>>& pixels);
+  bool overlayPending() const { return !overlay_.empty(); }
+
+ signals:
+  // Positions in picture pixels (see toPicture).
+  void pictureMousePressed(QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+  void pictureMouseMoved(QPointF at, Qt::MouseButtons buttons);
+  void pictureMouseReleased(QPointF at, Qt::MouseButton button);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   const Bitmap24& picture_;
+  std::vector<std::pair<int, int>> overlay_;
 };
 
 // The scroll box's content: at least as large as the box, with the picture

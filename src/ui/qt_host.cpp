@@ -12,6 +12,7 @@
 #include "ui/background_image_window.h"
 #include "ui/main_window.h"
 #include "ui/option_window.h"
+#include "ui/points_window.h"
 #include "ui/source_image_window.h"
 
 namespace zorva {
@@ -125,6 +126,10 @@ std::optional<WindowPlacement> QtHost::windowPlacement(Window w) {
 }
 
 bool QtHost::isMaximized() { return form_.isMaximized(); }
+
+void QtHost::curveSlotChanged(int slot) {
+  if (auto* points = form_.optionWindowAs<TformZorvaPoints>(Window::Points)) points->refreshSlot(slot);
+}
 
 void QtHost::sourceImageChanged() {
   if (auto* window = form_.optionWindowAs<TformZorvaSourceImage>(Window::SourceImage)) window->sourceImageChanged();

@@ -30,6 +30,7 @@ class QtHost : public Host {
   std::optional<std::pair<int, int>> screenSize() override;
   std::optional<WindowPlacement> windowPlacement(Window w) override;
   bool isMaximized() override;
+  void curveSlotChanged(int slot) override;
   void sourceImageChanged() override;
   void backgroundImageChanged() override;
 

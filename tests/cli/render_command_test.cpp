@@ -1,6 +1,7 @@
 // zorva-render as a user runs it: the real executable, its output and exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sys/wait.h>
@@ -42,14 +43,16 @@ TEST(RenderCommand, HelpDescribesEveryOption) {
   EXPECT_EQ(r.status, 0);
   for (const char* option : {"SETTINGS.ini", "--style NAME", "--set KEY=VALUE", "--seed N", "--stem PATH", "--out DIR",
                              "--source-image FILE", "--background-image FILE", "--preview", "--transparent",
-                             "--summary", "-q, --quiet", "--threads N", "--inker"})
+                             "--summary", "-q, --quiet", "--threads N", "--inker", "--make-path SHAPE", "--slot NAME"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
 TEST(RenderCommand, UsageErrorsAndUnreadableFiles) {
   TempDir dir;
   for (const char* args : {"--bogus", "--seed abc", "--set Nope=1", "--set Steps=abc", "--set Steps", "--threads 0",
-                           "--inker slow", "--stem", "a.ini b.ini"}) {
+                           "--inker slow", "--stem", "a.ini b.ini", "--make-path square", "--make-path Circle",
+                           "--make-path circle --slot 32", "--make-path circle --slot 'Values-Radius'",
+                           "--slot 3"}) {
     Outcome r = run(args, dir);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.err.rfind("zorva-render: ", 0), 0u) << args << ": " << r.err;
@@ -104,6 +107,58 @@ TEST(RenderCommand, SavedSetDrawsTheSamePictureAgain) {
   EXPECT_EQ(readFile(dir.file("ref.png")), readFile(dir.file("first.png")));
   EXPECT_FALSE(std::filesystem::exists(std::string(ZORVA_RENDER_EXE) + ".ini"));
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ZORVA_RENDER_EXE).parent_path() / "zorva-render.ini"));
+}
+
+TEST(RenderCommand, MakePathFillsTheNamedCurve) {
+  TempDir dir;
+  Outcome r = run("--make-path circle --slot 'values - radius' --set NumberOfPathSteps=4 --summary", dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("curve 3 \"Values - Radius\": 5 points\n"), std::string::npos) << r.out;
+  r = run("--make-path lissajous --slot 30 --set NumberOfPathSteps=7 --summary", dir);
+  EXPECT_NE(r.out.find("curve 30 \"Splodge - Intensity\": 8 points\n"), std::string::npos) << r.out;
+  // Main - Path curve by default; steps kept within 1..3000.
+  r = run("--make-path epitrochoid --set NumberOfPathSteps=9000 --summary", dir);
+  EXPECT_NE(r.out.find("curve 0 \"Main - Path curve\": 3001 points\n"), std::string::npos) << r.out;
+
+  // The generated curve is saved with the set: the counter-clockwise circle of four steps.
+  r = run(kSmall + " --make-path circle --set NumberOfPathSteps=4 --set PathCircleClockwise=0 --set PathCircleRadius=0.5"
+                   " --seed 1 --stem " + dir.file("c"),
+          dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string curve = readFile(dir.file("c_Main_-_Path_curve.curve"));
+  EXPECT_EQ(curve.substr(0, 8), "0.5\r\n0\r\n");
+  EXPECT_EQ(std::count(curve.begin(), curve.end(), '\n'), 10);
+
+  // A trochoid without a rolling circle leaves the curve empty: no file.
+  r = run(kSmall + " --make-path hypotrochoid --set PathHypotrochoidB=0 --seed 1 --stem " + dir.file("h"), dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("h.png")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("h_Main_-_Path_curve.curve")));
+  // A path that is not finite is refused, and nothing is drawn.
+  r = run(kSmall + " --make-path circle --set PathCircleRadius=1E308 --set PathCircleAmplitude=1E308"
+                   " --set PathCircleBumps=1 --stem " + dir.file("inf"),
+          dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("not a finite number"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("inf.png")));
+}
+
+// The orbit example follows its generated path: drawn from its companion
+// curve file, or with the path made afresh, the picture is the same; made
+// as a circle instead, it is the picture of that circle's curve file.
+TEST(RenderCommand, GeneratedPathsDrawLikeTheirCurveFiles) {
+  TempDir dir;
+  const std::string small = " --set ImageWidth=200 --set ImageHeight=200 --set Steps=300 -q --seed 3 --stem ";
+  ASSERT_EQ(run(kExamples + "orbit.ini" + small + dir.file("file"), dir).status, 0);
+  ASSERT_EQ(run(kExamples + "orbit.ini --make-path epitrochoid" + small + dir.file("made"), dir).status, 0);
+  EXPECT_EQ(readFile(dir.file("made.png")), readFile(dir.file("file.png")));
+
+  ASSERT_EQ(run(kExamples + "orbit.ini --make-path circle" + small + dir.file("circle"), dir).status, 0);
+  EXPECT_NE(readFile(dir.file("circle.png")), readFile(dir.file("file.png")));
+  std::filesystem::copy_file(kExamples + "orbit.ini", dir.file("o.ini"));
+  std::filesystem::copy_file(dir.file("circle_Main_-_Path_curve.curve"), dir.file("o_Main_-_Path_curve.curve"));
+  ASSERT_EQ(run(dir.file("o.ini") + small + dir.file("again"), dir).status, 0);
+  EXPECT_EQ(readFile(dir.file("again.png")), readFile(dir.file("circle.png")));
 }
 
 TEST(RenderCommand, SaveFolderAndTimeStampedNames) {

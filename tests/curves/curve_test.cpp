@@ -50,6 +50,16 @@ TEST(CurveCoord, DivideMultipliesByTheReciprocal) {
   EXPECT_EQ(p.X, 5.0 * (1.0 / 49.0));  // not 5.0 / 49.0, which differs in the last bit
 }
 
+TEST(CurveCoord, RotationUsesTheDrawingsSineAndCosine) {
+  // An angle of 2^63 or more has sine and cosine 0: the point falls on the pivot.
+  qCoord p(3, 4);
+  p.RotateAround(qCoord(1, 1), 9223372036854775808.0);
+  EXPECT_EQ(p, qCoord(1, 1));
+  qCoord q(3, 4);
+  q.RotateAround(qCoord(1, 1), 1e10);
+  EXPECT_EQ(q.X, std::cos(1e10) * 2 - std::sin(1e10) * 3 + 1);
+}
+
 TEST(Curve, SumAndCentreAreKeptByEachOperationItsOwnWay) {
   qCurve curve = curveOf({{1, 1}, {3, 5}});
   // MoveBy moves the points and Centre but not Sum; the next AddPoint builds

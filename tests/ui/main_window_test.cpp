@@ -50,15 +50,15 @@ std::string describe(const QAction* menu) {
 TEST_F(MainWindowTest, MenuHasEveryCommandWithItsKeyAndStateAndGetsItsKeysBack) {
   start();
   const std::vector<std::string> expected = {
-      "File: Open .ini file [Ctrl+O] | Open curve [Ctrl+Q] d | - | Save zorva picture [Ctrl+S] | "
-      "Save curve [Ctrl+W] d | - | Change default save location | - | Exit [Alt+F4]",
-      "Edit: Undo curve edit [Ctrl+Z] d | - | Cut Curve [Ctrl+X] d | Copy Curve [Ctrl+C] d | Paste Curve [Ctrl+V] d | "
-      "- | Paste from Clipboard [Ctrl+Shift+V] d | Text Curve Editor [`] d | - | Reset all curves [Ctrl+K] d | "
-      "Show Curve [S] d",
+      "File: Open .ini file [Ctrl+O] | Open curve [Ctrl+Q] | - | Save zorva picture [Ctrl+S] | "
+      "Save curve [Ctrl+W] | - | Change default save location | - | Exit [Alt+F4]",
+      "Edit: Undo curve edit [Ctrl+Z] | - | Cut Curve [Ctrl+X] | Copy Curve [Ctrl+C] | Paste Curve [Ctrl+V] | "
+      "- | Paste from Clipboard [Ctrl+Shift+V] | Text Curve Editor [`] d | - | Reset all curves [Ctrl+K] | "
+      "Show Curve [S]",
       "Zorva: Draw [D] | Stop [Esc] d | Clear [C] | - | Draw each step? [E] c | Save each step? [Ctrl+E] c | "
       "Clear each step? [Ctrl+Shift+E] c | Preview [P] c | - | Use transparency? c | Set opacity | - | "
       "Toggle zoom [Ctrl+F] c | Set canvas as background [Ctrl+B]",
-      "Options: Function [F1] | Values [F2] | Color [F3] | Points [F4] d | Path [F5] d | Source Image [F6] | "
+      "Options: Function [F1] | Values [F2] | Color [F3] | Points [F4] | Path [F5] | Source Image [F6] | "
       "Animation [F7] d | Background Image [F8] | Set image dimensions [F9] | Branching [F10] d | "
       "Values - Plane [F11] | - | Hide option windows [H] c | - | Set rotation points cxh | Set path points ch | "
       "Draw Multiplier Bezier [Ctrl+4] ch | - h | Draw with Start and End Beziers? h | "

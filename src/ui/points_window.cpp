@@ -1,0 +1,362 @@
+#include "ui/points_window.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/main_window.h"
+
+namespace zorva {
+
+namespace {
+constexpr int kFieldWidth = 62;
+constexpr int kMinSpacing = 1, kMaxSpacing = 100;  // "Curve smoothing", in pixels
+
+QGridLayout* tightGrid(QWidget* parent) {
+  auto* grid = new QGridLayout(parent);
+  grid->setContentsMargins(6, 2, 6, 4);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(2);
+  return grid;
+}
+
+QRadioButton* radio(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QRadioButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QPushButton* button(const char* name, const char* caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  return b;
+}
+}  // namespace
+
+TformZorvaPoints::TformZorvaPoints(TForm1& main) : OptionWindow(main, Window::Points, "Points", 510, kUnfoldedHeight) {
+  bodyLayout()->setSpacing(3);
+
+  // ---- mouse mode ----
+  auto* mode = new QGroupBox("Right mouse button", body());
+  auto* modeRow = new QHBoxLayout(mode);
+  modeRow->setContentsMargins(6, 2, 6, 4);
+  rbSetRotatePoints = radio("rbSetRotatePoints", "Set rotate points", mode);
+  rbSetPathPoints = radio("rbSetPathPoints", "Set path points", mode);
+  rbDrawMultiplierBezier = radio("rbDrawMultiplierBezier", "Set curve", mode);
+  auto* modes = new QButtonGroup(this);
+  for (QRadioButton* b : {rbSetRotatePoints, rbSetPathPoints, rbDrawMultiplierBezier}) {
+    modes->addButton(b);
+    modeRow->addWidget(b);
+  }
+  connect(rbSetRotatePoints, &QRadioButton::clicked, this,
+          [this] { this->main().setMouseMode(MouseMode::SetRotationPoints); });
+  connect(rbSetPathPoints, &QRadioButton::clicked, this,
+          [this] { this->main().setMouseMode(MouseMode::SetPathPoints); });
+  connect(rbDrawMultiplierBezier, &QRadioButton::clicked, this,
+          [this] { this->main().setMouseMode(MouseMode::DrawMultiplierBezier); });
+  bodyLayout()->addWidget(mode);
+
+  bodyLayout()->addWidget(buildRotationGroup());
+  bodyLayout()->addWidget(buildPathGroup());
+  bodyLayout()->addWidget(buildCurveGroup());
+
+  // ---- start and end curves, freehand spacing ----
+  auto* bottom = new QGridLayout;
+  bottom->setContentsMargins(4, 0, 4, 0);
+  bottom->setVerticalSpacing(2);
+  Settings& s = settings();
+  cbDrawWithStartAndEnd =
+      makeCheckBox("cbDrawWithStartAndEnd", "Draw with Start and End curves?", &s.ZorvaPointsUseStartAndEndBezier);
+  cbUseStartAsEnd = makeCheckBox("cbUseStartAsEnd", "Use Start curve as End curve?", &s.ZorvaPointsUseStartAsEnd);
+  // A click also shows the main window's status for the switch.
+  connect(cbDrawWithStartAndEnd, &QCheckBox::clicked, this,
+          [this] { this->main().commands().drawWithStartAndEndBeziers->trigger(); });
+  connect(cbUseStartAsEnd, &QCheckBox::clicked, this,
+          [this] { this->main().commands().useStartBezierAsEndBezier->trigger(); });
+  bottom->addWidget(cbDrawWithStartAndEnd, 0, 0, 1, 3);
+  bottom->addWidget(cbUseStartAsEnd, 1, 0, 1, 3);
+  tbBezierMouse = new QSlider(Qt::Horizontal, body());
+  tbBezierMouse->setObjectName("tbBezierMouse");
+  tbBezierMouse->setRange(kMinSpacing, kMaxSpacing);
+  tbBezierMouse->setToolTip("Pixels between the points of a curve drawn with the mouse");
+  labelBezierMouse = new QLabel(body());
+  labelBezierMouse->setObjectName("labelBezierMouse");
+  labelBezierMouse->setMinimumWidth(28);
+  connect(tbBezierMouse, &QSlider::valueChanged, this, [this](int position) {
+    settings().ZorvaPointsBezierMouse = position;
+    labelBezierMouse->setNum(position);
+  });
+  bottom->addWidget(new QLabel("Curve smoothing", body()), 2, 0);
+  bottom->addWidget(tbBezierMouse, 2, 1);
+  bottom->addWidget(labelBezierMouse, 2, 2);
+  bottom->setColumnStretch(1, 1);
+  bodyLayout()->addLayout(bottom);
+  bodyLayout()->addStretch(1);
+
+  FormCreate();
+}
+
+QWidget* TformZorvaPoints::buildRotationGroup() {
+  Settings& s = settings();
+  auto* group = new QGroupBox("Rotation points", body());
+  auto* grid = tightGrid(group);
+  auto field = [&](const char* name, double* setting) {
+    ValueField* f = makeField(name, ValueKind::Real, setting);
+    f->setParent(group);
+    f->setFixedWidth(kFieldWidth);
+    return f;
+  };
+  editRotateXStart = field("editRotateXStart", &s.ZorvaPointsRotateXStart);
+  editRotateYStart = field("editRotateYStart", &s.ZorvaPointsRotateYStart);
+  editRotateXEnd = field("editRotateXEnd", &s.ZorvaPointsRotateXEnd);
+  editRotateYEnd = field("editRotateYEnd", &s.ZorvaPointsRotateYEnd);
+  rbRotateStart = radio("rbRotateStart", "Rotate A", group);
+  rbRotateEnd = radio("rbRotateEnd", "Rotate B", group);
+  rbRotateStart->setToolTip("The next right click on the picture sets this point");
+  rbRotateEnd->setToolTip("The next right click on the picture sets this point");
+  auto* which = new QButtonGroup(this);
+  which->addButton(rbRotateStart);
+  which->addButton(rbRotateEnd);
+  connect(rbRotateStart, &QRadioButton::toggled, this,
+          [this](bool on) { this->main().canvasEditor().setRotateStartNext(on); });
+  btnResetRotate = button("btnResetRotate", "Reset Rotate points", group);
+  connect(btnResetRotate, &QPushButton::clicked, this, [this] {
+    Settings& s = settings();
+    resetPoints(
+        {editRotateXStart, editRotateYStart, editRotateXEnd, editRotateYEnd},
+        {&s.ZorvaPointsRotateXStart, &s.ZorvaPointsRotateYStart, &s.ZorvaPointsRotateXEnd, &s.ZorvaPointsRotateYEnd});
+  });
+  cbMove = new QCheckBox("Use A and B?", group);
+  cbMove->setObjectName("cbMove");
+  // The menu's "Move rotation center between points?" follows the box.
+  connect(cbMove, &QCheckBox::clicked, this, [this](bool checked) {
+    QAction* move = this->main().commands().moveRotationCenter;
+    move->setChecked(!checked);
+    move->trigger();
+  });
+  grid->addWidget(rbRotateStart, 0, 0);
+  grid->addWidget(editRotateXStart, 0, 1);
+  grid->addWidget(editRotateYStart, 0, 2);
+  grid->addWidget(rbRotateEnd, 1, 0);
+  grid->addWidget(editRotateXEnd, 1, 1);
+  grid->addWidget(editRotateYEnd, 1, 2);
+  grid->addWidget(cbMove, 2, 0);
+  grid->addWidget(btnResetRotate, 2, 1, 1, 2);
+
+  rbStraightRotate = radio("rbStraightRotate", "Rotate goes from A to B", group);
+  rbUseBezierRotate = radio("rbUseBezierRotate", "Use Path curve for rotate", group);
+  rbFollowRotate = radio("rbFollowRotate", "Follow mouse pointer for rotate", group);
+  auto* how = new QButtonGroup(this);
+  int row = 0;
+  for (QRadioButton* b : {rbStraightRotate, rbUseBezierRotate, rbFollowRotate}) {
+    how->addButton(b);
+    grid->addWidget(b, row++, 3);
+    connect(b, &QRadioButton::toggled, this, [this] { storeRotateChoice(); });
+  }
+  grid->setColumnStretch(3, 1);
+  return group;
+}
+
+QWidget* TformZorvaPoints::buildPathGroup() {
+  Settings& s = settings();
+  auto* group = new QGroupBox("Path points", body());
+  auto* grid = tightGrid(group);
+  auto field = [&](const char* name, double* setting) {
+    ValueField* f = makeField(name, ValueKind::Real, setting);
+    f->setParent(group);
+    f->setFixedWidth(kFieldWidth);
+    return f;
+  };
+  eXstart = field("eXstart", &s.ZorvaPointsXStart);
+  eYstart = field("eYstart", &s.ZorvaPointsYStart);
+  eXend = field("eXend", &s.ZorvaPointsXEnd);
+  eYend = field("eYend", &s.ZorvaPointsYEnd);
+  rbPathStart = radio("rbPathStart", "Path A", group);
+  rbPathEnd = radio("rbPathEnd", "Path B", group);
+  rbPathStart->setToolTip("The next right click on the picture sets this point");
+  rbPathEnd->setToolTip("The next right click on the picture sets this point");
+  auto* which = new QButtonGroup(this);
+  which->addButton(rbPathStart);
+  which->addButton(rbPathEnd);
+  connect(rbPathStart, &QRadioButton::toggled, this,
+          [this](bool on) { this->main().canvasEditor().setPathStartNext(on); });
+  btnResetPath = button("btnResetPath", "Reset", group);
+  connect(btnResetPath, &QPushButton::clicked, this, [this] {
+    Settings& s = settings();
+    resetPoints({eXstart, eYstart, eXend, eYend},
+                {&s.ZorvaPointsXStart, &s.ZorvaPointsYStart, &s.ZorvaPointsXEnd, &s.ZorvaPointsYEnd});
+  });
+  grid->addWidget(rbPathStart, 0, 0);
+  grid->addWidget(eXstart, 0, 1);
+  grid->addWidget(eYstart, 0, 2);
+  grid->addWidget(rbPathEnd, 1, 0);
+  grid->addWidget(eXend, 1, 1);
+  grid->addWidget(eYend, 1, 2);
+  grid->addWidget(btnResetPath, 2, 1, 1, 2);
+
+  rbStraightPath = radio("rbStraightPath", "Path goes from A to B", group);
+  rbUseBezier = radio("rbUseBezier", "Use Path curve for path", group);
+  rbFollow = radio("rbFollow", "Follow mouse pointer for path", group);
+  auto* how = new QButtonGroup(this);
+  int row = 0;
+  for (QRadioButton* b : {rbStraightPath, rbUseBezier, rbFollow}) {
+    how->addButton(b);
+    grid->addWidget(b, row++, 3);
+    connect(b, &QRadioButton::toggled, this, [this] { storePathChoice(); });
+  }
+  grid->setColumnStretch(3, 1);
+  return group;
+}
+
+QWidget* TformZorvaPoints::buildCurveGroup() {
+  auto* group = new QGroupBox("Curves", body());
+  auto* grid = tightGrid(group);
+  Engine& e = engine();
+  cbMultiplierBeziers = new QComboBox(group);
+  cbMultiplierBeziers->setObjectName("cbMultiplierBeziers");
+  for (const char* caption : kMultiplierCaptions) cbMultiplierBeziers->addItem(caption);
+  cbMultiplierBeziers->setCurrentIndex(e.selectedSlot());
+  connect(cbMultiplierBeziers, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index < 0 || initialising_) return;
+    engine().selectSlot(index);
+    engine().showSlotCurve();
+  });
+  btnDrawMultiplier = button("btnDrawMultiplier", "Show curve", group);
+  btnHideCurve = button("btnHideCurve", "Hide curve", group);
+  btnClearMultiplier = button("btnClearMultiplier", "Reset curve", group);
+  btnReverseCurve = button("btnReverseCurve", "Reverse", group);
+  btnLoadBezier = button("btnLoadBezier", "Load curve", group);
+  btnSaveBezier = button("btnSaveBezier", "Save curve", group);
+  btnPasteCurve = button("btnPasteCurve", "Paste curve", group);
+  cbDrawControlPoints = new QCheckBox("Show Control Points?", group);
+  cbDrawControlPoints->setObjectName("cbDrawControlPoints");
+  cbDrawControlPoints->setChecked(true);
+  connect(btnDrawMultiplier, &QPushButton::clicked, this, [this] { engine().showSlotCurve(); });
+  connect(btnHideCurve, &QPushButton::clicked, this, [this] { engine().hideCurve(); });
+  connect(btnClearMultiplier, &QPushButton::clicked, this, [this] { engine().resetCurve(); });
+  connect(btnReverseCurve, &QPushButton::clicked, this, [this] { engine().reverseCurve(); });
+  connect(btnLoadBezier, &QPushButton::clicked, this, [this] { this->main().openCurveClick(); });
+  connect(btnSaveBezier, &QPushButton::clicked, this, [this] { this->main().saveCurveClick(); });
+  connect(btnPasteCurve, &QPushButton::clicked, this, [this] { this->main().pasteFromClipboardClick(); });
+  connect(cbDrawControlPoints, &QCheckBox::clicked, this, [this](bool checked) {
+    engine().setShowControlPoints(checked);
+    engine().showSlotCurve();
+  });
+  grid->addWidget(cbMultiplierBeziers, 0, 0, 1, 2);
+  grid->addWidget(btnDrawMultiplier, 0, 2);
+  grid->addWidget(btnHideCurve, 0, 3);
+  grid->addWidget(cbDrawControlPoints, 1, 0, 1, 2);
+  grid->addWidget(btnClearMultiplier, 1, 2);
+  grid->addWidget(btnReverseCurve, 1, 3);
+  grid->addWidget(btnLoadBezier, 2, 1);
+  grid->addWidget(btnSaveBezier, 2, 2);
+  grid->addWidget(btnPasteCurve, 2, 3);
+  return group;
+}
+
+void TformZorvaPoints::Init() {
+  initialising_ = true;
+  const Settings& s = settings();
+  showFields();
+  cbMove->setChecked(s.MoveRotation);
+  cbDrawWithStartAndEnd->setChecked(s.ZorvaPointsUseStartAndEndBezier);
+  cbUseStartAsEnd->setChecked(s.ZorvaPointsUseStartAsEnd);
+  tbBezierMouse->setValue(std::clamp(s.ZorvaPointsBezierMouse, kMinSpacing, kMaxSpacing));
+  // A position the bar already had sends no change: store and show it all the same.
+  settings().ZorvaPointsBezierMouse = tbBezierMouse->value();
+  labelBezierMouse->setNum(tbBezierMouse->value());
+  showChoices();
+  mouseModeChanged();
+  engine().markDefinedSlots();
+  for (int i = 0; i < kMultiplierCount; ++i) refreshSlot(i);
+  cbMultiplierBeziers->setCurrentIndex(engine().selectedSlot());
+  // At start-up "Hello" stays; after a load of settings the status is cleared.
+  if (main().started()) main().Spammer("");
+  initialising_ = false;
+}
+
+void TformZorvaPoints::showChoices() {
+  const Settings& s = settings();
+  // Follow wins over the path curve, which wins over the straight line, as
+  // the drawing reads them.
+  QRadioButton* rotate = s.ZorvaPointsFollowRotate      ? rbFollowRotate
+                         : s.ZorvaPointsUseBezierRotate ? rbUseBezierRotate
+                                                        : rbStraightRotate;
+  QRadioButton* path = s.ZorvaPointsFollow ? rbFollow : s.ZorvaPointsUseBezier ? rbUseBezier : rbStraightPath;
+  rotate->setChecked(true);
+  path->setChecked(true);
+  storeRotateChoice();
+  storePathChoice();
+  const CanvasEditor& editor = main().canvasEditor();
+  (editor.rotateStartNext() ? rbRotateStart : rbRotateEnd)->setChecked(true);
+  (editor.pathStartNext() ? rbPathStart : rbPathEnd)->setChecked(true);
+}
+
+void TformZorvaPoints::storeRotateChoice() {
+  Settings& s = settings();
+  s.ZorvaPointsStraightRotate = rbStraightRotate->isChecked();
+  s.ZorvaPointsUseBezierRotate = rbUseBezierRotate->isChecked();
+  s.ZorvaPointsFollowRotate = rbFollowRotate->isChecked();
+}
+
+void TformZorvaPoints::storePathChoice() {
+  Settings& s = settings();
+  s.ZorvaPointsStraightPath = rbStraightPath->isChecked();
+  s.ZorvaPointsUseBezier = rbUseBezier->isChecked();
+  s.ZorvaPointsFollow = rbFollow->isChecked();
+}
+
+void TformZorvaPoints::resetPoints(std::array<ValueField*, 4> fields, std::array<double*, 4> values) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    *values[i] = 0;
+    fields[i]->showValue();
+  }
+}
+
+std::array<QString, 4> TformZorvaPoints::rotationFieldTexts() const {
+  return {editRotateXStart->text(), editRotateYStart->text(), editRotateXEnd->text(), editRotateYEnd->text()};
+}
+
+void TformZorvaPoints::mouseModeChanged() {
+  const MouseMode mode = engine().mouseMode();
+  QRadioButton* checked = mode == MouseMode::SetRotationPoints ? rbSetRotatePoints
+                          : mode == MouseMode::SetPathPoints   ? rbSetPathPoints
+                                                               : rbDrawMultiplierBezier;
+  checked->setChecked(true);
+  const bool curves = mode == MouseMode::DrawMultiplierBezier;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{cbMultiplierBeziers, btnDrawMultiplier, cbDrawControlPoints, btnClearMultiplier,
+                                       btnHideCurve, btnReverseCurve, btnLoadBezier, btnSaveBezier, btnPasteCurve})
+    w->setEnabled(curves);
+}
+
+void TformZorvaPoints::pointClicked(const PointClick& click) {
+  std::array<ValueField*, 2> fields = click.pathPoint
+                                          ? (click.pointA ? std::array{eXstart, eYstart} : std::array{eXend, eYend})
+                                          : (click.pointA ? std::array{editRotateXStart, editRotateYStart}
+                                                          : std::array{editRotateXEnd, editRotateYEnd});
+  fields[0]->setProgramText(QString::fromStdString(click.x));
+  fields[1]->setProgramText(QString::fromStdString(click.y));
+  const CanvasEditor& editor = main().canvasEditor();
+  (editor.rotateStartNext() ? rbRotateStart : rbRotateEnd)->setChecked(true);
+  (editor.pathStartNext() ? rbPathStart : rbPathEnd)->setChecked(true);
+}
+
+void TformZorvaPoints::refreshSlot(int slot) {
+  if (slot < 0 || slot >= kMultiplierCount) return;
+  const QString caption = kMultiplierCaptions[static_cast<std::size_t>(slot)];
+  cbMultiplierBeziers->setItemText(slot, engine().multiplierSlot(slot).marked ? "» " + caption : caption);
+}
+
+}  // namespace zorva
