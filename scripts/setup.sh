@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Zorva needs to build, test and benchmark.
+# Installs the Debian packages Zorva needs to build, test, benchmark and
+# check the formatting.
 # Idempotent: packages already installed are skipped, and the package lists
 # are refreshed only when something has to be installed.
 #   scripts/setup.sh         build, test and benchmark dependencies
 #   scripts/setup.sh --dev   also Xvfb, ImageMagick and xdotool, for looking at the
-#                            desktop program under a virtual display
+#                            desktop program under a virtual display, and
+#                            desktop-file-validate for the .desktop entry
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config time bc
+  g++ cmake ninja-build pkg-config time bc clang-format
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
 )
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick x11-utils xdotool)
+  packages+=(xvfb xauth imagemagick x11-utils xdotool desktop-file-utils)
 fi
 
 missing=()

@@ -17,6 +17,7 @@ inline constexpr int kMultiplierCount = 32;
 extern const std::array<const char*, kMultiplierCount> kMultiplierCaptions;
 
 // Indexes of the slots the driver and the geometry read by name.
+// clang-format off
 enum Slot : int {
   kPathCurve = 0, kStartCurve = 1, kEndCurve = 2, kRadius = 3, kAngle = 4, kBumps = 5, kSmooth = 6,
   kGrain = 7, kStartX = 8, kStartY = 9, kEndX = 10, kEndY = 11, kLissaDelta = 12, kRocks = 13,
@@ -25,6 +26,7 @@ enum Slot : int {
   kAnimStartPoint = 26, kAnimEndPoint = 27, kPlaneAngle = 28, kSplodgeSize = 29, kSplodgeIntensity = 30,
   kSplodgeCenter = 31,
 };
+// clang-format on
 
 struct MultiplierSlot {
   qCurve curve;    // MultiplierCurves

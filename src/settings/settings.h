@@ -16,9 +16,11 @@ namespace zorva {
 enum class Section { Start, Style, Forms };
 
 // The sixteen animated values; each has a start and an end wave.
+// clang-format off
 enum class Wave {
   Radius, Angle, Bumps, Smooth, X, Y, RockAngle, SIRPS, SIRO, SIOPS, SIOO, PTX, PTY, PCRX, PCRY, PAR,
 };
+// clang-format on
 inline constexpr int kWaveCount = 16;
 inline constexpr std::array<const char*, kWaveCount> kWaveNames = {
     "Radius", "Angle", "Bumps", "Smooth", "X",   "Y",   "RockAngle", "SIRPS",
@@ -32,10 +34,12 @@ struct AnimationWave {
 };
 
 // Option windows whose placement the forms section keeps.
+// clang-format off
 enum class Window {
   Function, Values, ValuesPlane, Colors, Points, Path, SourceImage, BackgroundImage,
   Dimensions, Opacity, Branches, Animation, Atc,
 };
+// clang-format on
 inline constexpr int kWindowCount = 13;
 
 struct WindowPlacement {

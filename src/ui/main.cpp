@@ -7,6 +7,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Zorva");
+  // Lets desktops match the window to the installed zorva.desktop and its icon.
+  QGuiApplication::setDesktopFileName("zorva");
 
   zorva::StartOptions options;
   options.programPath = QCoreApplication::applicationFilePath();
