@@ -132,10 +132,10 @@ QWidget* TformZorvaPoints::buildRotationGroup() {
           [this](bool on) { this->main().canvasEditor().setRotateStartNext(on); });
   btnResetRotate = button("btnResetRotate", "Reset Rotate points", group);
   connect(btnResetRotate, &QPushButton::clicked, this, [this] {
-    Settings& s = settings();
+    Settings& r = settings();
     resetPoints(
         {editRotateXStart, editRotateYStart, editRotateXEnd, editRotateYEnd},
-        {&s.ZorvaPointsRotateXStart, &s.ZorvaPointsRotateYStart, &s.ZorvaPointsRotateXEnd, &s.ZorvaPointsRotateYEnd});
+        {&r.ZorvaPointsRotateXStart, &r.ZorvaPointsRotateYStart, &r.ZorvaPointsRotateXEnd, &r.ZorvaPointsRotateYEnd});
   });
   cbMove = new QCheckBox("Use A and B?", group);
   cbMove->setObjectName("cbMove");
@@ -193,9 +193,9 @@ QWidget* TformZorvaPoints::buildPathGroup() {
           [this](bool on) { this->main().canvasEditor().setPathStartNext(on); });
   btnResetPath = button("btnResetPath", "Reset", group);
   connect(btnResetPath, &QPushButton::clicked, this, [this] {
-    Settings& s = settings();
+    Settings& p = settings();
     resetPoints({eXstart, eYstart, eXend, eYend},
-                {&s.ZorvaPointsXStart, &s.ZorvaPointsYStart, &s.ZorvaPointsXEnd, &s.ZorvaPointsYEnd});
+                {&p.ZorvaPointsXStart, &p.ZorvaPointsYStart, &p.ZorvaPointsXEnd, &p.ZorvaPointsYEnd});
   });
   grid->addWidget(rbPathStart, 0, 0);
   grid->addWidget(eXstart, 0, 1);
