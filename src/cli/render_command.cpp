@@ -91,6 +91,14 @@ struct UsageError {
   std::string text;
 };
 
+// A stem must end in a file name: "out/", "out/." or an existing folder would
+// give hidden files such as out/.png.
+bool namesFolder(const std::string& stem) {
+  if (stem.empty()) return false;
+  const std::string name = std::filesystem::path(stem).filename().string();
+  return name.empty() || name == "." || name == ".." || isFolder(stem);
+}
+
 Options parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
@@ -134,7 +142,12 @@ Options parse(int argc, char** argv) {
       if (ok && big <= 0xFFFFFFFFull) o.seed = static_cast<std::uint32_t>(big);
       else if (v) o.seed = static_cast<std::uint32_t>(*v);
       else throw UsageError{"--seed needs a whole number, not \"" + value + "\""};
-    } else if (name == "--stem") o.stem = value;
+    } else if (name == "--stem") {
+      if (namesFolder(value))
+        throw UsageError{"--stem \"" + value + "\" names a folder; a stem starts file names (for example " +
+                         "out/picture gives out/picture.png); --out chooses the folder"};
+      o.stem = value;
+    }
     else if (name == "--out") o.out = value;
     else if (name == "--source-image") o.sourceImage = value;
     else if (name == "--background-image") o.backgroundImage = value;
