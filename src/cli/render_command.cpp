@@ -74,7 +74,7 @@ std::string helpText() {
   }
   out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
          "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
-         "written and a settings file given here is never changed.\n";
+         "written, and no file read (settings, curves, images) is ever written over.\n";
   return out.str();
 }
 
@@ -325,6 +325,12 @@ int runRenderCommand(int argc, char** argv) {
   }
   engine.Preview = options.preview;
   engine.UseTransparency = options.transparent;
+  // Known before drawing, so a long drawing is not made only to be refused.
+  if (options.stem)
+    if (auto clash = engine.filesRead().firstClash(engine.pictureSetFiles(*options.stem))) {
+      std::cerr << "zorva-render: " << readFileClashMessage(*clash) << "; choose another --stem\n";
+      return kExitFile;
+    }
 
   engine.ClearPicture();
   const auto started = std::chrono::steady_clock::now();

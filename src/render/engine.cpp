@@ -102,6 +102,7 @@ void Engine::resetAllCurves() {
 
 std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
   if (slot < 0 || slot >= kMultiplierCount) return std::nullopt;
+  filesRead_.add(file);
   auto message = multiplierSlots[static_cast<std::size_t>(slot)].curve.Load(file);
   if (message) host_->message(*message, MessageKind::Error);
   const bool stored = UseStoredSlot;
@@ -127,6 +128,7 @@ int Engine::ReadIniFile(const std::string& style, const std::string& file) {
     ScreenMaxLeft = screen->first - 50;
     ScreenMaxTop = screen->second - 50;
   }
+  filesRead_.add(path);
   ReadReport report = readSettingsFile(settings, path, style, defaultFolder_);
   if (report.error) host_->message(*report.error, MessageKind::Warning);
   clampPlacements(settings, ScreenMaxLeft, ScreenMaxTop);
@@ -150,7 +152,8 @@ std::optional<std::string> Engine::writeSettingsTo(const std::string& path, cons
   extras.normalisationDivisor = NormalisationDivisor;
   extras.unreadAnimationValues = unreadAnimationValues;
   extras.maximized = host_->isMaximized();
-  return writeSettingsFile(copy, path, style, extras);
+  // Only the program's own file keeps what it held; a copy is written afresh.
+  return writeSettingsFile(copy, path, style, extras, path == programSettingsFile_);
 }
 
 void Engine::WriteIniFile(const std::string& style, const std::string& suffix) {

@@ -19,6 +19,7 @@
 #include "render/canvas.h"
 #include "render/host.h"
 #include "base/random.h"
+#include "io/read_files.h"
 #include "settings/settings.h"
 
 namespace zorva {
@@ -267,6 +268,10 @@ class Engine {
   // "Save zorva picture": returns the PNG's path, or nothing after a failure
   // (reported as a message). stemOverride replaces the time-stamped stem.
   std::optional<std::string> buttonSaveImageClick(const std::string& stemOverride = "");
+  // The files a save under stem writes, in the order it writes them.
+  std::vector<std::string> pictureSetFiles(const std::string& stem) const;
+  // Settings, curve and image files read so far: a save never writes over them.
+  const ReadFiles& filesRead() const { return filesRead_; }
   std::optional<std::string> BitmapFileToPNG(const std::string& stem);
   std::optional<std::string> SaveSourceImageAsPNG(const std::string& stem);
   void CopyOutZorvaPicture();
@@ -304,6 +309,7 @@ class Engine {
   Bitmap24 snapshot_;
   SourceImage source_;
   BackgroundImage background_;
+  ReadFiles filesRead_;
   std::uint32_t reported_ = 0;  // failures already reported in this drawing
   bool inkFailed_ = false;  // the last inked point hit an arithmetic failure
   std::atomic<bool> pixelConversionFailed_{false};

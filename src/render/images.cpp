@@ -29,6 +29,7 @@ std::optional<RgbImage> decodeForCommand(Host& host, const std::string& file) {
 }  // namespace
 
 bool Engine::LoadSourceImage(const std::string& file) {
+  filesRead_.add(file);
   auto image = decodeForCommand(*host_, file);
   if (!image) return false;
   const int w = image->width, h = image->height;
@@ -54,6 +55,7 @@ bool Engine::LoadSourceImage(const std::string& file) {
 }
 
 bool Engine::loadBackgroundImage(const std::string& file) {
+  filesRead_.add(file);
   auto image = decodeForCommand(*host_, file);
   if (!image) return false;
   BackgroundImage loaded;

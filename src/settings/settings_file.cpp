@@ -100,10 +100,10 @@ void storeSettings(const Settings& s, IniFile& ini, const std::string& style, co
 }
 
 std::optional<std::string> writeSettingsFile(const Settings& s, const std::string& file, const std::string& style,
-                                             const WriteExtras& extras) {
+                                             const WriteExtras& extras, bool keepOthers) {
   IniFile ini;
   // An unreadable old file is replaced rather than merged.
-  (void)ini.load(file);
+  if (keepOthers) (void)ini.load(file);
   storeSettings(s, ini, style, extras);
   return ini.save(file);
 }

@@ -47,11 +47,13 @@ struct WriteExtras {
   bool maximized = false;                    // ZorvaMaximized is written only when true
 };
 
-// Writes style keys into the named section, start and forms keys into theirs,
-// keeping everything else the file holds. Returns a message on failure.
+// Writes style keys into the named section, start and forms keys into theirs.
+// With keepOthers everything else the file holds stays (the program's own
+// file); without it the file is written afresh (a settings copy). Returns a
+// message on failure.
 void storeSettings(const Settings& s, IniFile& ini, const std::string& style, const WriteExtras& extras);
 std::optional<std::string> writeSettingsFile(const Settings& s, const std::string& file, const std::string& style,
-                                             const WriteExtras& extras);
+                                             const WriteExtras& extras, bool keepOthers = true);
 // Only "style" in "start".
 std::optional<std::string> writeCurrentStyle(const std::string& file, const std::string& style);
 

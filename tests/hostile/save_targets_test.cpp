@@ -9,6 +9,9 @@
 
 #include "hostile/run_render.h"
 #include "io/atomic_write.h"
+#include "io/image_io.h"
+#include "render/engine.h"
+#include "settings/ini_file.h"
 #include "support/test_support.h"
 
 namespace zorva {
@@ -75,6 +78,110 @@ TEST(SaveTargets, AStemThatNamesAFolderIsRefused) {
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "out"));
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"out"});
+}
+
+// A small image to give as source or background image.
+void writeImage(const std::string& path) {
+  const std::vector<std::uint8_t> rgb(6 * 4 * 3, 200);
+  ASSERT_EQ(writePng(path, 6, 4, rgb.data(), 6 * 3, nullptr), std::nullopt);
+}
+
+const std::string kExamples = std::string(ZORVA_SOURCE_DIR) + "/examples/";
+
+// Every input byte for byte as it was, and the refusal said so.
+void expectRefusedAndUntouched(const test::RenderRun& run,
+                               const std::vector<std::pair<std::string, std::string>>& inputs,
+                               const std::string& named) {
+  ASSERT_FALSE(run.hung);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("\"" + named + "\" is one of the files this drawing was made from"), std::string::npos)
+      << run.err;
+  for (const auto& [path, content] : inputs) EXPECT_EQ(readFile(path), content) << path;
+}
+
+TEST(SaveTargets, TheSettingsFileReadIsNeverWrittenOver) {
+  TempDir dir;
+  std::filesystem::copy_file(kExamples + "spiral.ini", dir.file("s.ini"));
+  const std::string before = readFile(dir.file("s.ini"));
+  // By the same name, another spelling of it, and a hard link to it.
+  std::filesystem::create_hard_link(dir.file("s.ini"), dir.file("linked.ini"));
+  for (const std::string& stem : {std::string("s"), dir.file("s"), std::string("./s"), std::string("linked")}) {
+    const test::RenderRun run = runRender(with({"s.ini", "--stem", stem}), dir.path());
+    expectRefusedAndUntouched(run, {{dir.file("s.ini"), before}}, stem + ".ini");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("s.png"))) << "nothing of the set is written";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("linked.png")));
+  }
+}
+
+TEST(SaveTargets, SourceAndBackgroundImagesAreNeverWrittenOver) {
+  TempDir dir;
+  writeImage(dir.file("im.png"));
+  const std::string image = readFile(dir.file("im.png"));
+  std::filesystem::create_symlink("im.png", dir.file("link.png"));
+  for (const char* option : {"--source-image", "--background-image"})
+    for (const std::string stem : {"im", "link"}) {
+      const test::RenderRun run = runRender(with({option, "im.png", "--stem", stem}), dir.path());
+      expectRefusedAndUntouched(run, {{dir.file("im.png"), image}}, stem + ".png");
+      EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+    }
+  // The copy of the source image in the set is a target as well.
+  std::filesystem::rename(dir.file("im.png"), dir.file("im_source.png"));
+  const test::RenderRun run = runRender(
+      with({"--source-image", "im_source.png", "--set", "SaveSourceImageFile=1", "--stem", "im"}), dir.path());
+  expectRefusedAndUntouched(run, {{dir.file("im_source.png"), image}}, "im_source.png");
+}
+
+TEST(SaveTargets, CompanionCurvesReadAreNeverWrittenOver) {
+  TempDir dir;
+  for (const char* name : {"spiral.ini", "spiral_Main_-_Path_curve.curve", "spiral_Values_-_Radius.curve"})
+    std::filesystem::copy_file(kExamples + name, dir.file(name));
+  const std::string curve = readFile(dir.file("spiral_Values_-_Radius.curve"));
+  // The set "b" would write b_Values_-_Radius.curve: here a second name of a curve read.
+  std::filesystem::create_hard_link(dir.file("spiral_Values_-_Radius.curve"), dir.file("b_Values_-_Radius.curve"));
+  const test::RenderRun run = runRender(with({"spiral.ini", "--stem", "b"}), dir.path());
+  expectRefusedAndUntouched(run, {{dir.file("spiral_Values_-_Radius.curve"), curve}}, "b_Values_-_Radius.curve");
+}
+
+// The desktop program saves through the same engine call.
+TEST(SaveTargets, TheEngineRefusesASaveOverAnImageItRead) {
+  TempDir dir;
+  writeImage(dir.file("im.png"));
+  const std::string image = readFile(dir.file("im.png"));
+  test::RecordingHost host;
+  Engine engine(&host);
+  engine.settings.ImageWidth = 20;
+  engine.settings.ImageHeight = 10;
+  ASSERT_TRUE(engine.LoadSourceImage(dir.file("im.png")));
+  engine.ClearPicture();
+  EXPECT_EQ(engine.buttonSaveImageClick(dir.file("im")), std::nullopt);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messages.back().rfind("buttonSaveImageClick: \"" + dir.file("im.png") + "\" is one of", 0), 0u)
+      << host.messages.back();
+  EXPECT_EQ(readFile(dir.file("im.png")), image);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("im.ini")));
+  // Any other name saves.
+  EXPECT_EQ(engine.buttonSaveImageClick(dir.file("other")), dir.file("other.png"));
+}
+
+// A settings copy holds the drawing's settings and nothing an older file at
+// its name held.
+TEST(SaveTargets, ASettingsCopyIsWrittenAfreshOverAnUnrelatedFile) {
+  TempDir dir;
+  writeFile(dir.file("pic.ini"), "[start]\nForeignKey=1\n[foreign]\nx=2\n[sine]\nSteps=77\nAlsoForeign=3\n");
+  const test::RenderRun run = runRender(with({"--stem", "pic", "--seed", "3"}), dir.path());
+  ASSERT_FALSE(run.hung);
+  ASSERT_EQ(run.status, 0) << run.err;
+  IniFile copy;
+  ASSERT_EQ(copy.load(dir.file("pic.ini")), std::nullopt);
+  EXPECT_FALSE(copy.hasSection("foreign"));
+  EXPECT_EQ(copy.get("start", "ForeignKey"), std::nullopt);
+  EXPECT_EQ(copy.get("sine", "AlsoForeign"), std::nullopt);
+  EXPECT_EQ(copy.get("sine", "Steps"), "5");
+  EXPECT_EQ(copy.get("start", "ImageWidth"), "40");
+  // And it draws the same picture again.
+  const test::RenderRun again = runRender({"pic.ini", "-q", "--seed", "3", "--stem", "again"}, dir.path());
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(readFile(dir.file("again.png")), readFile(dir.file("pic.png")));
 }
 
 }  // namespace
