@@ -15,13 +15,8 @@ struct RenderRun {
   long maxRssKb = 0;     // peak resident memory of the run
 };
 
-// Runs zorva-render with args in folder cwd (empty: the current one), with
-// env entries ("NAME=value") added to the environment. A run still going
-// after guardSeconds is killed and reported as hung.
-RenderRun runRender(const std::vector<std::string>& args, const std::string& cwd = "",
-                    const std::vector<std::string>& env = {}, int guardSeconds = 120);
-
-// Built with AddressSanitizer: memory figures mean nothing then.
+// Built with AddressSanitizer: memory figures mean nothing then, and
+// everything runs several times slower.
 constexpr bool kSanitized =
 #if defined(__SANITIZE_ADDRESS__)
     true;
@@ -37,5 +32,14 @@ constexpr bool kSanitized =
 
 // The limits every hostile input must stay within.
 constexpr long kMemoryLimitKb = 1L << 20;  // 1 GiB
+// Far beyond what any of these runs needs: only a hang reaches it. Below the
+// suite's time limit per case, so a hang fails the case with a message.
+constexpr int kHangSeconds = kSanitized ? 240 : 60;
+
+// Runs zorva-render with args in folder cwd (empty: the current one), with
+// env entries ("NAME=value") added to the environment. A run still going
+// after guardSeconds is killed and reported as hung.
+RenderRun runRender(const std::vector<std::string>& args, const std::string& cwd = "",
+                    const std::vector<std::string>& env = {}, int guardSeconds = kHangSeconds);
 
 }  // namespace zorva::test
