@@ -16,16 +16,32 @@ namespace zorva {
 namespace {
 
 // One line of text: its content is [start, end), its line end [end, next).
+// A line ends at LF, CR LF or a lone CR (files from old Macs).
 struct Span {
   std::size_t start, end, next;
 };
 
 Span lineAt(std::string_view text, std::size_t start) {
-  const void* lf = std::memchr(text.data() + start, '\n', text.size() - start);
-  std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
-  const std::size_t next = lf ? end + 1 : end;
-  if (end > start && text[end - 1] == '\r') --end;
+  const char* p = text.data();
+  const std::size_t size = text.size();
+  std::size_t end = start;
+  while (end < size && p[end] != '\n' && p[end] != '\r') ++end;
+  std::size_t next = end;
+  if (next < size) next += p[next] == '\r' && next + 1 < size && p[next + 1] == '\n' ? 2 : 1;
   return {start, end, next};
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// UTF-16 by its byte-order mark, or, without one, by the NUL that ASCII
+// text has in every other byte.
+bool isUtf16(std::string_view text) {
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return true;
+  const std::size_t n = std::min<std::size_t>(text.size(), 4096) & ~std::size_t{1};
+  std::size_t nulls[2] = {0, 0};
+  for (std::size_t i = 0; i < n; ++i) nulls[i & 1] += text[i] == '\0';
+  const std::size_t half = n / 2;
+  return half > 0 && std::max(nulls[0], nulls[1]) * 2 >= half && std::min(nulls[0], nulls[1]) * 8 < half;
 }
 
 enum class Kind { Other, Header, Key };
@@ -113,6 +129,8 @@ std::optional<std::string> IniFile::load(const std::string& path) {
     got += static_cast<std::size_t>(n);
   }
   text.resize(got);  // a file that shrank meanwhile
+  if (isUtf16(text))
+    return "Cannot read \"" + path + "\": it is UTF-16 text; settings files are UTF-8 (save it as UTF-8)";
   text_ = std::move(text);
   index();
   return std::nullopt;
@@ -120,7 +138,7 @@ std::optional<std::string> IniFile::load(const std::string& path) {
 
 bool IniFile::parse(std::string_view text) {
   clear();
-  if (text.size() > kMaxFileSize) return false;
+  if (text.size() > kMaxFileSize || isUtf16(text)) return false;
   text_ = std::string(text);
   index();
   return true;
@@ -130,7 +148,8 @@ void IniFile::index() {
   const std::string_view text = text_;
   bool eolFound = false;
   std::optional<LineId> section;  // the header of the lines being read, when it is the first of its name
-  for (std::size_t pos = 0; pos < text.size();) {
+  // A UTF-8 byte-order mark stays in the text, before the first line.
+  for (std::size_t pos = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0; pos < text.size();) {
     const Span s = lineAt(text, pos);
     pos = s.next;
     if (!eolFound && s.next > s.end) {

@@ -33,8 +33,9 @@ class IniFile {
   // Reads a file. A missing file is not an error (the document stays empty);
   // an unreadable or oversized one returns a message and leaves it empty.
   std::optional<std::string> load(const std::string& path);
-  // Takes text as a file holds it; text longer than kMaxFileSize is refused
-  // (false, the document empty).
+  // Takes text as a file holds it: UTF-8 (a byte-order mark is kept) with
+  // LF, CR LF or CR line ends. Text longer than kMaxFileSize and UTF-16 text
+  // are refused (false, the document empty).
   bool parse(std::string_view text);
 
   std::optional<std::string> get(std::string_view section, std::string_view key) const;

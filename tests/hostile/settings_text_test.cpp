@@ -152,6 +152,69 @@ TEST(SettingsText, TheIndexAnswersAsASearchOfEveryLineWould) {
   }
 }
 
+// ---- line ends, byte-order marks and encodings ----------------------------------------
+
+TEST(SettingsText, AByteOrderMarkAndEveryKindOfLineEndRead) {
+  TempDir dir;
+  const std::string body = "[start]|style=lissajous|ImageWidth=64|[lissajous]|Steps=9|";
+  auto withEnds = [&](const std::string& eol) {
+    std::string text;
+    for (char c : body) text += c == '|' ? eol : std::string(1, c);
+    return text;
+  };
+  for (const std::string& content : {"\xEF\xBB\xBF" + withEnds("\n"), "\xEF\xBB\xBF" + withEnds("\r\n"), withEnds("\r"),
+                                     "\xEF\xBB\xBF" + withEnds("\r")}) {
+    writeFile(dir.file("f.ini"), content);
+    const test::RenderRun run = runRender({dir.file("f.ini"), "--summary"});
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "style: lissajous\nkeys read: 2\ncurves: none\n") << content;
+    EXPECT_EQ(readFile(dir.file("f.ini")), content);
+  }
+}
+
+TEST(SettingsText, WritingKeepsTheMarkAndTheLineEnds) {
+  IniFile ini;
+  ini.parse("\xEF\xBB\xBF[a]\rx=1\r\r[b]\ry=2\r");
+  EXPECT_EQ(ini.get("a", "x"), "1");
+  ini.set("a", "x", "3");
+  ini.set("a", "new", "4");
+  ini.set("c", "z", "5");
+  EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[a]\rx=3\rnew=4\r\r[b]\ry=2\r[c]\rz=5\r");
+  // Mixed line ends stay as they are; added lines take the first one.
+  ini.parse("[a]\r\nx=1\ny=2\rz=3");
+  ini.set("a", "w", "0");
+  EXPECT_EQ(ini.text(), "[a]\r\nx=1\ny=2\rz=3\r\nw=0\r\n");
+}
+
+std::string utf16(std::string_view ascii, bool bigEndian, bool mark) {
+  std::string out = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (char c : ascii) {
+    if (bigEndian) out += '\0';
+    out += c;
+    if (!bigEndian) out += '\0';
+  }
+  return out;
+}
+
+TEST(SettingsText, UTF16IsReportedAsUnreadable) {
+  TempDir dir;
+  const std::string text = "[start]\r\nstyle=tan\r\n[tan]\r\nSteps=9\r\n";
+  for (const std::string& content : {utf16(text, false, true), utf16(text, true, true), utf16(text, false, false)}) {
+    writeFile(dir.file("wide.ini"), content);
+    IniFile ini;
+    const auto error = ini.load(dir.file("wide.ini"));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find("UTF-16"), std::string::npos) << *error;
+    EXPECT_NE(error->find(dir.file("wide.ini")), std::string::npos) << *error;
+    const test::RenderRun run = runRender({dir.file("wide.ini"), "--summary"});
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("UTF-16"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(dir.file("wide.ini")), content);
+  }
+}
+
 // ---- huge files -----------------------------------------------------------------------
 
 std::string repeated(const std::string& piece, std::size_t size) {
@@ -192,14 +255,16 @@ TEST(SettingsText, SixtyFourMiBOfOneKey) {
 
 TEST(SettingsText, SixtyFourMiBOfDifferentKeys) {
   std::string text = "[sine]\n";
-  for (unsigned i = 0; text.size() < kLimit - kTail.size(); ++i) text.append("k").append(std::to_string(i)).append("=\n");
+  for (unsigned i = 0; text.size() < kLimit - kTail.size(); ++i)
+    text.append("k").append(std::to_string(i)).append("=\n");
   text.resize(kLimit - kTail.size());
   expectReadWhole(text + kTail, "1");  // the second [sine] is not read: ImageWidth only
 }
 
 TEST(SettingsText, SixtyFourMiBOfDifferentSections) {
   std::string text;
-  for (unsigned i = 0; text.size() < kLimit - kTail.size(); ++i) text.append("[s").append(std::to_string(i)).append("]\n");
+  for (unsigned i = 0; text.size() < kLimit - kTail.size(); ++i)
+    text.append("[s").append(std::to_string(i)).append("]\n");
   text.resize(kLimit - kTail.size());
   expectReadWhole(text + kTail, "2");
 }
