@@ -91,6 +91,18 @@ struct UsageError {
   std::string text;
 };
 
+// A value as it can be shown on one line of a message.
+std::string shown(const std::string& value) {
+  std::string out;
+  for (char c : value) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+  return out;
+}
+
+// Names the settings copy will store: one with a line break would break it.
+void checkStoredName(const std::string& option, const std::string& value) {
+  if (auto problem = settingTextProblem(value)) throw UsageError{option + " \"" + shown(value) + "\": " + *problem};
+}
+
 // A stem must end in a file name: "out/", "out/." or an existing folder would
 // give hidden files such as out/.png.
 bool namesFolder(const std::string& stem) {
@@ -132,7 +144,10 @@ Options parse(int argc, char** argv) {
     } else if (inlineValue) {
       throw UsageError{name + " takes no value"};
     }
-    if (name == "--style") o.style = value;
+    if (name == "--style") {
+      if (auto problem = styleNameProblem(value)) throw UsageError{"--style \"" + shown(value) + "\": " + *problem};
+      o.style = value;
+    }
     else if (name == "--set") o.sets.push_back(value);
     else if (name == "--seed") {
       auto v = parseInt(value);
@@ -148,9 +163,10 @@ Options parse(int argc, char** argv) {
                          "out/picture gives out/picture.png); --out chooses the folder"};
       o.stem = value;
     }
-    else if (name == "--out") o.out = value;
-    else if (name == "--source-image") o.sourceImage = value;
-    else if (name == "--background-image") o.backgroundImage = value;
+    else if (name == "--out" || name == "--source-image" || name == "--background-image") {
+      checkStoredName(name, value);
+      (name == "--out" ? o.out : name == "--source-image" ? o.sourceImage : o.backgroundImage) = value;
+    }
     else if (name == "--threads") {
       auto v = parseInt(value);
       if (!v || *v < 1 || *v > 256) throw UsageError{"--threads needs a number from 1 to 256, not \"" + value + "\""};
@@ -285,13 +301,19 @@ int runRenderCommand(int argc, char** argv) {
     const auto eq = assignment.find('=');
     const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
     if (!key) {
-      std::cerr << "zorva-render: --set " << assignment << ": "
-                << (eq == std::string::npos ? "needs KEY=VALUE" : "unknown key \"" + assignment.substr(0, eq) + "\"")
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": "
+                << (eq == std::string::npos ? "needs KEY=VALUE"
+                                            : "unknown key \"" + shown(assignment.substr(0, eq)) + "\"")
                 << "\n";
       return kExitUsage;
     }
-    if (!setFromText(engine.settings, *key, assignment.substr(eq + 1))) {
-      std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
+    const std::string value = assignment.substr(eq + 1);
+    if (auto problem = settingTextProblem(value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": " << *problem << "\n";
+      return kExitUsage;
+    }
+    if (!setFromText(engine.settings, *key, value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": not a valid value for " << key->key << "\n";
       return kExitUsage;
     }
   }

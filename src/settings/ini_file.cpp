@@ -89,6 +89,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 void IniFile::clear() {
+  refused_.reset();
   text_.clear();
   eol_.assign(1, '\n');
   sections_.clear();
@@ -231,6 +232,21 @@ std::size_t IniFile::insertionPoint(LineId header) {
 }
 
 void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
+  // Whatever would read back as something else is not written at all.
+  const std::string_view name = trimBlanks(key);
+  std::optional<std::string> problem;
+  if (hasLineBreak(section) || trimBlanks(section).find(']') != std::string_view::npos)
+    problem = "the section name \"" + std::string(section) + "\" cannot be written as a header";
+  else if (hasLineBreak(key) || key.find('=') != std::string_view::npos || name.starts_with('[') ||
+           name.starts_with(';'))
+    problem = "the key name \"" + std::string(key) + "\" cannot be written in a settings file";
+  else if (hasLineBreak(value))
+    problem = "the value of " + std::string(name) + " in [" + std::string(trimBlanks(section)) +
+              "] holds a line break, which a settings file cannot store";
+  if (problem) {
+    if (!refused_) refused_ = std::move(problem);
+    return;
+  }
   auto header = findSection(section);
   if (!header) {
     AddedLine h;
@@ -320,6 +336,9 @@ std::string IniFile::text() const {
   return out;
 }
 
-std::optional<std::string> IniFile::save(const std::string& path) const { return writeFileAtomically(path, text()); }
+std::optional<std::string> IniFile::save(const std::string& path) const {
+  if (refused_) return "Cannot write \"" + path + "\": " + *refused_ + "; the file was left as it was";
+  return writeFileAtomically(path, text());
+}
 
 }  // namespace zorva

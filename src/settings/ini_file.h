@@ -42,13 +42,18 @@ class IniFile {
   bool hasSection(std::string_view section) const;
   // Replaces the value of an existing key (keeping its spelling and place)
   // or appends the key after the last non-blank line of its section,
-  // creating the section at the end of the document when needed.
+  // creating the section at the end of the document when needed. A name or
+  // value that would break the file (a line break anywhere, "]" in a
+  // section name, "=" in a key name, a key starting with "[" or ";") is not
+  // stored: the document remembers it and refuses to be saved.
   void set(std::string_view section, std::string_view key, std::string_view value);
 
   std::string text() const;
   // Writes the document atomically; returns a message on failure, when the
   // previous file is left as it was.
   std::optional<std::string> save(const std::string& path) const;
+  // Why the document may not be saved, if set() refused something.
+  const std::optional<std::string>& refused() const { return refused_; }
 
   // Number of key lines in the document (for summaries).
   std::size_t keyCount() const { return keyLines_; }
@@ -86,8 +91,11 @@ class IniFile {
   std::map<std::size_t, std::vector<LineId>> insertions_;  // added key lines, by where they go
   std::unordered_map<LineId, std::size_t> insertionPoints_;
   std::vector<LineId> tail_;  // added sections with their keys, after everything
+  std::optional<std::string> refused_;
 };
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+// CR or LF: what no name or value of a settings file can hold.
+inline bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace zorva

@@ -2,6 +2,8 @@
 // byte-order marks, other encodings, and strings that would break them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -10,6 +12,7 @@
 #include "hostile/run_render.h"
 #include "settings/ini_file.h"
 #include "settings/number_format.h"
+#include "settings/settings_file.h"
 #include "support/test_support.h"
 
 namespace zorva {
@@ -213,6 +216,83 @@ TEST(SettingsText, UTF16IsReportedAsUnreadable) {
     EXPECT_NE(run.err.find("UTF-16"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(dir.file("wide.ini")), content);
   }
+}
+
+// ---- strings that would break the file -----------------------------------------------
+
+std::vector<std::string> filesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(SettingsText, ValuesWithLineBreaksAreRefusedOnTheCommandLine) {
+  TempDir dir;
+  writeFile(dir.file("a\nb.png"), "not even read");
+  const std::vector<std::vector<std::string>> refused = {
+      {"--set", "SourceImageFileName=a\n[start]\nImageWidth=7"},
+      {"--set", "SaveDir=x\ry"},
+      {"--style", "a]b"},
+      {"--style", "a[b"},
+      {"--style", "a\nb"},
+      {"--style", ""},
+      {"--style", "  "},
+      {"--source-image", "a\nb.png"},
+      {"--background-image", "a\nb.png"},
+      {"--out", "o\np"},
+  };
+  for (std::vector<std::string> args : refused) {
+    const std::string what = args[0] + " " + args[1];
+    args.insert(args.end(), {"--set", "Steps=2", "-q", "--stem", "pic"});
+    const test::RenderRun run = runRender(args, dir.path());
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 2) << what;
+    EXPECT_EQ(run.err.rfind("zorva-render: " + args[0], 0), 0u) << run.err;
+    EXPECT_TRUE(run.err.find("line break") != std::string::npos || run.err.find("empty") != std::string::npos)
+        << run.err;
+    // The message stays on one line.
+    const std::string line = run.err.substr(0, run.err.find('\n') + 1);
+    EXPECT_TRUE(run.err == line || run.err == line + "Try 'zorva-render --help'.\n") << run.err;
+  }
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"a\nb.png"});
+}
+
+TEST(SettingsText, TheWriterRefusesWhatWouldBreakTheFile) {
+  TempDir dir;
+  const std::string path = dir.file("keep.ini");
+  writeFile(path, "[sine]\nSteps=77\n");
+  for (const auto& [section, key, value] :
+       std::vector<std::array<std::string, 3>>{{"sine", "SourceImageFileName", "a\n[start]\nImageWidth=7"},
+                                               {"sine", "k", "a\rb"},
+                                               {"a]b", "Steps", "1"},
+                                               {"a\nb", "Steps", "1"},
+                                               {"sine", "a=b", "1"},
+                                               {"sine", "[k", "1"},
+                                               {"sine", " ;k", "1"},
+                                               {"sine", "k\n", "1"}}) {
+    IniFile ini;
+    ASSERT_EQ(ini.load(path), std::nullopt);
+    ini.set(section, key, value);
+    ini.set("sine", "Steps", "5");  // what follows is still kept out of the file
+    const auto error = ini.save(path);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_NE(error->find(path), std::string::npos) << *error;
+    EXPECT_EQ(readFile(path), "[sine]\nSteps=77\n");
+  }
+  // Through the settings writer: a file name with a line break in the record.
+  Settings s;
+  s.SourceImageFileName = "a\n[start]\nImageWidth=7";
+  const auto error = writeSettingsFile(s, path, "sine", {});
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->find("SourceImageFileName"), std::string::npos) << *error;
+  EXPECT_EQ(readFile(path), "[sine]\nSteps=77\n");
+  EXPECT_FALSE(writeSettingsFile(s, dir.file("new.ini"), "a]b", {}) == std::nullopt);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("new.ini")));
+  // Strings never take a line break from text either.
+  EXPECT_FALSE(setFromText(s, *findKey("SaveDir"), "x\ny"));
+  EXPECT_TRUE(setFromText(s, *findKey("SaveDir"), "x y"));
+  EXPECT_EQ(s.SaveDir, "x y");
 }
 
 // ---- huge files -----------------------------------------------------------------------
