@@ -21,9 +21,9 @@ void setDecimalSeparator(std::string separator);
 std::string formatFloat(double value);
 std::string formatFloat(double value, std::string_view separator);
 
-// A whole text as a floating number written with the given (or the user's)
-// separator; blanks around it are ignored. Rejects anything else, including
-// infinities, NaN and values out of range.
+// A whole text as a floating number whose decimal separator is ".", "," or
+// the given (or the user's) separator; blanks around it are ignored. Rejects
+// anything else, including infinities, NaN and values out of range.
 std::optional<double> parseFloat(std::string_view text);
 std::optional<double> parseFloat(std::string_view text, std::string_view separator);
 

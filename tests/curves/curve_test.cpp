@@ -391,7 +391,7 @@ TEST_F(CurveText, LoadReadsXThenYLinesAndRefusesAnythingElse) {
       {"", {}, std::nullopt},
       {"1\r\n2\r\n3\r\n", {}, kFileProblem},                // an X without its Y
       {"1\r\n2\r\n\r\n", {}, kFileProblem},                 // an empty line
-      {"1\r\n2\r\n3,5\r\n4\r\n", {}, kFileProblem},         // the wrong decimal separator
+      {"1\r\n2\r\n3,5\r\n4\r\n", {{1, 2}, {3.5, 4}}, std::nullopt},  // either decimal separator
       {"1\r\n2\r\n3\r4\r\n", {}, kFileProblem},             // a lone CR does not end a line
       {std::string("1\r\n2\0\r\n", 6), {}, kFileProblem}};  // a NUL byte
   for (const auto& [content, points, message] : files) {
@@ -430,7 +430,7 @@ TEST_F(CurveText, ClipboardTextIsReadInPairsAndDoubled) {
       {std::string("1 2\0 3 4", 8), {}, kClipboardProblem},  // NUL is not a separator
       {"1 2\1773 4", {}, kClipboardProblem},                 // nor is DEL
       {"1\2402 3", {}, kClipboardProblem},                   // nor a non-breaking space
-      {"1,5 2", {}, kClipboardProblem},                      // the wrong decimal separator
+      {"1,5 2", {{3, 4}}, std::nullopt},                     // either decimal separator
       {"1e308 1", {}, kClipboardProblem}};                   // doubling overflows
   for (const auto& [text, points, message] : cases) {
     qCurve curve = kOccupied;
