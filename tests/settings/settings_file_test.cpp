@@ -379,7 +379,8 @@ TEST_F(EngineFiles, OpenIniFileLoadsStyleValuesAndCurves) {
   EXPECT_EQ(engine.multiplierSlots[5].curve.GetLength(), 0);
   EXPECT_EQ(engine.multiplierSlots[5].undo.GetLength(), 1);
   ASSERT_FALSE(host.messages.empty());
-  EXPECT_EQ(host.messages.back(), "There is a problem with the .curve file");
+  EXPECT_EQ(host.messages.back(), "There is a problem with the .curve file \"" +
+                                      dir.file("my_pic_Main_-_Start_curve.curve") + "\": line 2 is not a number");
   EXPECT_EQ(host.statuses.back(), "Loaded " + dir.file("my pic.ini"));
   // A program settings file is never created by reading one.
   EXPECT_FALSE(std::filesystem::exists(dir.file("zorva.ini")));
