@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "render/engine.h"
+#include "settings/canvas_size.h"
 #include "settings/number_format.h"
 #include "io/paths.h"
 #include "settings/settings_file.h"
@@ -320,6 +321,15 @@ int runRenderCommand(int argc, char** argv) {
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
+  }
+  if (!canvasSizeFits(engine.settings.ImageWidth, engine.settings.ImageHeight)) {
+    std::cerr << "zorva-render: a picture of " << engine.settings.ImageWidth << " x " << engine.settings.ImageHeight
+              << " pixels: " << canvasSizeMessage() << "\n";
+    bool fromSet = false;
+    for (const std::string& assignment : options.sets)
+      if (const KeyInfo* key = findKey(assignment.substr(0, assignment.find('='))))
+        fromSet = fromSet || key->key == "ImageWidth" || key->key == "ImageHeight";
+    return fromSet ? kExitUsage : kExitFile;
   }
 
   // Where the pictures go.

@@ -5,6 +5,7 @@
 
 #include "render/engine.h"
 #include "io/image_io.h"
+#include "settings/canvas_size.h"
 
 namespace zorva {
 
@@ -96,11 +97,11 @@ void Engine::useCanvasAsBackground() {
 void Engine::applyBackgroundImage() {
   if (settings.BackgroundImageResizeCanvas && background_.w > 0) {
     const int w = background_.w, h = background_.h;
-    if (w >= 1 && w <= 6000 && h >= 1 && h <= 6000) {
+    if (canvasSizeFits(w, h)) {
       settings.ImageWidth = w;
       settings.ImageHeight = h;
     } else {
-      host_->message("Sorry, the canvas must be between 1 and 6000 pixels on all sides.", MessageKind::Information);
+      host_->message(canvasSizeMessage(), MessageKind::Information);
     }
   }
   ClearPicture();

@@ -15,6 +15,7 @@
 #include "ui/qt_host.h"
 #include "ui/value_field.h"
 
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -116,6 +117,8 @@ class TForm1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Esc stops a drawing from whichever Zorva window has the focus.
+  bool escapeStopsDrawing(QObject* watched, const QKeyEvent* key);
   void createWidgets();
   void createMenus();
   void createOptionWindows();
