@@ -85,6 +85,10 @@ class TForm1 : public QMainWindow {
 
   // "Open .ini file" once a file is chosen: its style, values and curves.
   void openIniFile(const QString& file);
+  // A file or folder name chosen in a dialog that the settings file would
+  // store: one it cannot hold (a line break) is refused with a message.
+  // True when refused.
+  bool refuseUnstorableName(const QString& name);
   // "Change default save location" once the chooser closed (nothing: cancelled).
   void changeSaveFolder(const std::optional<QString>& folder);
   // Draw and Stop follow the drawing state.

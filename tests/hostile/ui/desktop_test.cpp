@@ -1,5 +1,6 @@
 // The desktop program under awkward use: Esc from any window, menus closed
-// with Esc, status texts with descenders and sizes out of range.
+// with Esc, status texts with descenders, sizes out of range, and file names
+// the settings file could not hold.
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -8,8 +9,10 @@
 
 #include "settings/canvas_size.h"
 #include "ui/about_window.h"
+#include "ui/background_image_window.h"
 #include "ui/image_dimensions_window.h"
 #include "ui/picture_view.h"
+#include "ui/source_image_window.h"
 #include "ui/ui_fixture.h"
 #include "ui/values_window.h"
 
@@ -113,6 +116,28 @@ TEST_F(DesktopTest, TheSettingsAndTheImageDimensionsWindowKeepOneSizeRule) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text, "Sorry, the canvas must be between 1 and 6000 pixels on all sides.");
   EXPECT_EQ(engine().W(), kMaxCanvasSide);
+}
+
+TEST_F(DesktopTest, NamesTheSettingsFileCannotHoldAreRefused) {
+  start();
+  const std::string saveDir = settings().SaveDir;
+  writeFile("odd\nname.ini", "[start]\nImageWidth=33\n");
+  writeFile("odd\nname.png", "");
+  form_->openIniFile(path("odd\nname.ini"));
+  form_->changeSaveFolder(path("odd\nfolder"));
+  auto* source = window<TformZorvaSourceImage>(Window::SourceImage);
+  auto* background = window<TformZorvaBackgroundImage>(Window::BackgroundImage);
+  EXPECT_FALSE(source->loadSourceImage(path("odd\nname.png")));
+  EXPECT_FALSE(background->loadBackgroundImage(path("odd\nname.png")));
+  ASSERT_EQ(messages_.size(), 4u);
+  for (const Message& m : messages_) EXPECT_NE(m.text.find("line break"), std::string::npos) << m.text;
+  EXPECT_EQ(settings().ImageWidth, 60);
+  EXPECT_EQ(settings().SaveDir, saveDir);
+  EXPECT_EQ(settings().SourceImageFileName, "");
+  EXPECT_EQ(settings().BackgroundImageFileName, "");
+  // Whatever happens next, the program's settings file stays whole.
+  form_->close();
+  EXPECT_EQ(storedValue("start", "ImageWidth"), "60");
 }
 
 }  // namespace
