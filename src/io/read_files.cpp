@@ -6,12 +6,10 @@
 
 namespace zorva {
 
-// The file a name reaches and, for a symbolic link, the link itself: a save
-// renames over the name, so either one being an input is a clash.
+// The file a name reaches, through any symbolic links.
 void ReadFiles::identify(const std::string& path, std::vector<Identity>& into) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) into.push_back({st.st_dev, st.st_ino});
-  if (::lstat(path.c_str(), &st) == 0) into.push_back({st.st_dev, st.st_ino});
 }
 
 void ReadFiles::add(const std::string& path) {
