@@ -259,6 +259,32 @@ void printSummary(const Engine& engine, int keysRead) {
   if (held == 0) std::cout << "curves: none\n";
 }
 
+// The --set assignments in order, as the settings file would take them;
+// false after the first that cannot be taken (said on standard error).
+bool applySets(Settings& settings, const std::vector<std::string>& sets) {
+  for (const std::string& assignment : sets) {
+    const auto eq = assignment.find('=');
+    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
+    if (!key) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": "
+                << (eq == std::string::npos ? "needs KEY=VALUE"
+                                            : "unknown key \"" + shown(assignment.substr(0, eq)) + "\"")
+                << "\n";
+      return false;
+    }
+    const std::string value = assignment.substr(eq + 1);
+    if (auto problem = settingTextProblem(value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": " << *problem << "\n";
+      return false;
+    }
+    if (!setFromText(settings, *key, value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": not a valid value for " << key->key << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int runRenderCommand(int argc, char** argv) {
@@ -298,26 +324,7 @@ int runRenderCommand(int argc, char** argv) {
     if (options.style) engine.CurrentStyle = *options.style;
     keysRead = engine.ReadIniFile(engine.CurrentStyle, "");
   }
-  for (const std::string& assignment : options.sets) {
-    const auto eq = assignment.find('=');
-    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
-    if (!key) {
-      std::cerr << "zorva-render: --set " << shown(assignment) << ": "
-                << (eq == std::string::npos ? "needs KEY=VALUE"
-                                            : "unknown key \"" + shown(assignment.substr(0, eq)) + "\"")
-                << "\n";
-      return kExitUsage;
-    }
-    const std::string value = assignment.substr(eq + 1);
-    if (auto problem = settingTextProblem(value)) {
-      std::cerr << "zorva-render: --set " << shown(assignment) << ": " << *problem << "\n";
-      return kExitUsage;
-    }
-    if (!setFromText(engine.settings, *key, value)) {
-      std::cerr << "zorva-render: --set " << shown(assignment) << ": not a valid value for " << key->key << "\n";
-      return kExitUsage;
-    }
-  }
+  if (!applySets(engine.settings, options.sets)) return kExitUsage;
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
