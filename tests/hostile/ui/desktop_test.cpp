@@ -1,6 +1,6 @@
 // The desktop program under awkward use: Esc from any window, menus closed
-// with Esc, status texts with descenders, sizes out of range, and file names
-// the settings file could not hold.
+// with Esc, status texts with descenders, sizes out of range, numbers with
+// either decimal separator, and file names the settings file could not hold.
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -116,6 +116,25 @@ TEST_F(DesktopTest, TheSettingsAndTheImageDimensionsWindowKeepOneSizeRule) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text, "Sorry, the canvas must be between 1 and 6000 pixels on all sides.");
   EXPECT_EQ(engine().W(), kMaxCanvasSide);
+}
+
+TEST_F(DesktopTest, ValueFieldsReadEitherDecimalSeparator) {
+  start();
+  auto* values = window<TformZorvaValues>(Window::Values);
+  for (const char* user : {".", ","}) {
+    setDecimalSeparator(user);
+    for (const char* typed : {"2.5", "2,5"}) {
+      typeInto(values->editGrainStart, "7");
+      typeInto(values->editGrainStart, typed);
+      EXPECT_EQ(settings().StartGrain, 2.5) << typed << " with " << user;
+      typeInto(values->editStartRadius, typed);
+      EXPECT_EQ(settings().StartRadius, 250) << typed << " with " << user;
+    }
+    // A lone separator of either kind is a number being typed, not an error.
+    for (const char* half : {".", ","}) typeInto(values->editGrainStart, half);
+  }
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(settings().StartGrain, 2.5);
 }
 
 TEST_F(DesktopTest, NamesTheSettingsFileCannotHoldAreRefused) {
