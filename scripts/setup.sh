@@ -11,6 +11,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config time bc clang-format
+  locales
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev

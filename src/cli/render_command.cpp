@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "render/engine.h"
+#include "settings/canvas_size.h"
 #include "settings/number_format.h"
 #include "io/paths.h"
 #include "settings/settings_file.h"
@@ -84,7 +85,7 @@ std::string helpText() {
          "  zorva-render examples/orbit.ini --make-path lissajous --slot \"Values - Radius\"\n";
   out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
          "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
-         "written and a settings file given here is never changed.\n";
+         "written, and no file read (settings, curves, images) is ever written over.\n";
   return out.str();
 }
 
@@ -111,6 +112,26 @@ std::optional<PathShape> shapeByName(const std::string& name) {
   for (const auto& [shapeName, shape] : kShapes)
     if (name == shapeName) return shape;
   return std::nullopt;
+}
+
+// A value as it can be shown on one line of a message.
+std::string shown(const std::string& value) {
+  std::string out;
+  for (char c : value) out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+  return out;
+}
+
+// Names the settings copy will store: one with a line break would break it.
+void checkStoredName(const std::string& option, const std::string& value) {
+  if (auto problem = settingTextProblem(value)) throw UsageError{option + " \"" + shown(value) + "\": " + *problem};
+}
+
+// A stem must end in a file name: "out/", "out/." or an existing folder would
+// give hidden files such as out/.png.
+bool namesFolder(const std::string& stem) {
+  if (stem.empty()) return false;
+  const std::string name = std::filesystem::path(stem).filename().string();
+  return name.empty() || name == "." || name == ".." || isFolder(stem);
 }
 
 Options parse(int argc, char** argv) {
@@ -146,7 +167,10 @@ Options parse(int argc, char** argv) {
     } else if (inlineValue) {
       throw UsageError{name + " takes no value"};
     }
-    if (name == "--style") o.style = value;
+    if (name == "--style") {
+      if (auto problem = styleNameProblem(value)) throw UsageError{"--style \"" + shown(value) + "\": " + *problem};
+      o.style = value;
+    }
     else if (name == "--set") o.sets.push_back(value);
     else if (name == "--seed") {
       auto v = parseInt(value);
@@ -156,10 +180,16 @@ Options parse(int argc, char** argv) {
       if (ok && big <= 0xFFFFFFFFull) o.seed = static_cast<std::uint32_t>(big);
       else if (v) o.seed = static_cast<std::uint32_t>(*v);
       else throw UsageError{"--seed needs a whole number, not \"" + value + "\""};
-    } else if (name == "--stem") o.stem = value;
-    else if (name == "--out") o.out = value;
-    else if (name == "--source-image") o.sourceImage = value;
-    else if (name == "--background-image") o.backgroundImage = value;
+    } else if (name == "--stem") {
+      if (namesFolder(value))
+        throw UsageError{"--stem \"" + value + "\" names a folder; a stem starts file names (for example " +
+                         "out/picture gives out/picture.png); --out chooses the folder"};
+      o.stem = value;
+    }
+    else if (name == "--out" || name == "--source-image" || name == "--background-image") {
+      checkStoredName(name, value);
+      (name == "--out" ? o.out : name == "--source-image" ? o.sourceImage : o.backgroundImage) = value;
+    }
     else if (name == "--threads") {
       auto v = parseInt(value);
       if (!v || *v < 1 || *v > 256) throw UsageError{"--threads needs a number from 1 to 256, not \"" + value + "\""};
@@ -264,6 +294,32 @@ void printSummary(const Engine& engine, int keysRead) {
   if (held == 0) std::cout << "curves: none\n";
 }
 
+// The --set assignments in order, as the settings file would take them;
+// false after the first that cannot be taken (said on standard error).
+bool applySets(Settings& settings, const std::vector<std::string>& sets) {
+  for (const std::string& assignment : sets) {
+    const auto eq = assignment.find('=');
+    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
+    if (!key) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": "
+                << (eq == std::string::npos ? "needs KEY=VALUE"
+                                            : "unknown key \"" + shown(assignment.substr(0, eq)) + "\"")
+                << "\n";
+      return false;
+    }
+    const std::string value = assignment.substr(eq + 1);
+    if (auto problem = settingTextProblem(value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": " << *problem << "\n";
+      return false;
+    }
+    if (!setFromText(settings, *key, value)) {
+      std::cerr << "zorva-render: --set " << shown(assignment) << ": not a valid value for " << key->key << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int runRenderCommand(int argc, char** argv) {
@@ -303,20 +359,7 @@ int runRenderCommand(int argc, char** argv) {
     if (options.style) engine.setCurrentStyle(*options.style);
     keysRead = engine.ReadIniFile(engine.currentStyle(), "");
   }
-  for (const std::string& assignment : options.sets) {
-    const auto eq = assignment.find('=');
-    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
-    if (!key) {
-      std::cerr << "zorva-render: --set " << assignment << ": "
-                << (eq == std::string::npos ? "needs KEY=VALUE" : "unknown key \"" + assignment.substr(0, eq) + "\"")
-                << "\n";
-      return kExitUsage;
-    }
-    if (!setFromText(engine.settings, *key, assignment.substr(eq + 1))) {
-      std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
-      return kExitUsage;
-    }
-  }
+  if (!applySets(engine.settings, options.sets)) return kExitUsage;
   if (options.makePath) {
     const PathResult made = engine.makeSlotPath(options.slot.value_or(kPathCurve), *options.makePath);
     if (made.outcome == PathResult::Outcome::Failed) {
@@ -327,6 +370,15 @@ int runRenderCommand(int argc, char** argv) {
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
+  }
+  if (!canvasSizeFits(engine.settings.ImageWidth, engine.settings.ImageHeight)) {
+    std::cerr << "zorva-render: a picture of " << engine.settings.ImageWidth << " x " << engine.settings.ImageHeight
+              << " pixels: " << canvasSizeMessage() << "\n";
+    bool fromSet = false;
+    for (const std::string& assignment : options.sets)
+      if (const KeyInfo* key = findKey(assignment.substr(0, assignment.find('='))))
+        fromSet = fromSet || key->key == "ImageWidth" || key->key == "ImageHeight";
+    return fromSet ? kExitUsage : kExitFile;
   }
 
   // Where the pictures go.
@@ -354,6 +406,12 @@ int runRenderCommand(int argc, char** argv) {
   }
   if (options.preview) engine.togglePreview();
   if (options.transparent) engine.toggleTransparency();
+  // Known before drawing, so a long drawing is not made only to be refused.
+  if (options.stem)
+    if (auto clash = engine.filesRead().firstClash(engine.pictureSetFiles(*options.stem))) {
+      std::cerr << "zorva-render: " << readFileClashMessage(*clash) << "; choose another --stem\n";
+      return kExitFile;
+    }
 
   engine.ClearPicture();
   // A drawing of more than a minute says so before it starts.

@@ -42,6 +42,10 @@ class qCoord {
   friend bool operator==(const qCoord&, const qCoord&) = default;
 };
 
+// The most points a curve may have: curve files and curve text with more are
+// refused, and every curve within it has a working Bezier.
+inline constexpr std::int32_t kMaxCurvePoints = 1 << 20;
+
 // An ordered list of points with a running sum and mean. Sum and Centre are
 // not always the true sum and mean: each operation keeps them its own way
 // (MoveBy shifts Centre only, Rotate and Expand keep both), and later
@@ -82,9 +86,11 @@ class qCurve {
   std::int32_t GetPointByPercentage(std::int32_t p) const;
 
   // Curve files and curve text. Nothing is shown here: each returns the
-  // message for the user on failure, nullopt on success and on the quiet
-  // cases (missing file, empty text, fewer than 2 points to write). After a
-  // failed read the curve is empty.
+  // message for the user on failure (for a file: naming it and saying what
+  // is wrong), nullopt on success and on the quiet cases (missing file, empty
+  // text, fewer than 2 points to write). After a failed read the curve is
+  // empty. More than kMaxCurvePoints points are refused, for a file before
+  // any point is read.
   std::optional<std::string> Load(const std::string& fileName);
   std::optional<std::string> Spam(const std::string& fileName) const;
   std::optional<std::string> LoadFromClipBoard(std::string_view text);
@@ -135,7 +141,7 @@ class qBezier {
 
   // Largest point count and (Count - 1) * Samples accepted by Init, so that a
   // huge curve cannot exhaust memory or stall the program in Calculate.
-  static constexpr std::int32_t kMaxCount = 1 << 22;
+  static constexpr std::int32_t kMaxCount = kMaxCurvePoints;
   static constexpr std::int64_t kMaxSampleWork = std::int64_t{1} << 30;
 
   // Starts afresh; Valid when 2 <= count <= kMaxCount, samples >= 1 and the

@@ -1,9 +1,15 @@
 // Curve files (one number per line, X then Y, CR LF after each) and curve text
 // (numbers separated by any run of control characters or spaces).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <memory>
+#include <variant>
 
 #include "curves/curve.h"
 #include "io/atomic_write.h"
@@ -16,30 +22,39 @@ constexpr const char* kFileProblem = "There is a problem with the .curve file";
 constexpr const char* kSavingProblem = "There was a problem saving: ";
 constexpr const char* kClipboardProblem = "There is a problem with the clipboard contents - not a valid curve";
 
-// Far more than any real curve; a bigger file is refused before it is read.
-constexpr std::uintmax_t kMaxCurveFileBytes = std::uintmax_t{256} << 20;
+// No number line of a curve file needs more than 64 bytes (ours take at most
+// 24), so a file of the most points has at most this many bytes.
+constexpr std::uintmax_t kMaxCurveFileBytes = std::uintmax_t{kMaxCurvePoints} * 2 * 64;
 
-// The whole file, or nullopt when it cannot be read or is too big.
-std::optional<std::string> readWholeFile(const std::string& name) {
-  std::error_code ec;
-  // Only plain files: reading a FIFO or a device could block or never end.
-  if (!std::filesystem::is_regular_file(name, ec)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(name, ec);
-  if (ec || size > kMaxCurveFileBytes) return std::nullopt;
-
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name.c_str(), "rb"), &std::fclose);
-  if (!file) return std::nullopt;
-  std::string content;
-  content.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  // The cap holds even if the file grows while it is read.
-  while (content.size() <= kMaxCurveFileBytes) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-    content.append(buffer, n);
-    if (n < sizeof buffer) break;
+// The whole file, or why it cannot be read: only plain files (a FIFO would
+// block, a device might never end) of at most kMaxCurveFileBytes.
+std::variant<std::string, std::string> readWholeFile(const std::string& name) {
+  using Result = std::variant<std::string, std::string>;
+  auto problem = [](std::string why) { return Result(std::in_place_index<1>, std::move(why)); };
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return problem(std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return problem(std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) return problem("it is not a plain file");
+  const auto size = static_cast<std::uintmax_t>(st.st_size);
+  if (size > kMaxCurveFileBytes)
+    return problem("it has " + std::to_string(size) + " bytes, more than a curve of at most " +
+                   std::to_string(kMaxCurvePoints) + " points can take");
+  std::string content(static_cast<std::size_t>(size), '\0');
+  std::size_t got = 0;
+  while (got < content.size()) {
+    const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return problem(std::strerror(errno));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
-  if (std::ferror(file.get()) || content.size() > kMaxCurveFileBytes) return std::nullopt;
-  return content;
+  content.resize(got);
+  return Result(std::in_place_index<0>, std::move(content));
 }
 
 // Next line of text without its LF or CR LF; false at the end. A final line
@@ -93,22 +108,30 @@ std::optional<std::string> qCurve::Load(const std::string& fileName) {
   if (std::filesystem::status(name, ec).type() == std::filesystem::file_type::not_found) return std::nullopt;
 
   Empty();
-  const std::optional<std::string> content = readWholeFile(name);
-  if (!content) return kFileProblem;
-  std::string_view rest = *content;
+  auto problem = [&](const std::string& why) -> std::optional<std::string> {
+    Empty();
+    return std::string(kFileProblem) + " \"" + name + "\": " + why;
+  };
+  auto read = readWholeFile(name);
+  if (read.index() == 1) return problem(std::get<1>(read));
+  const std::string& content = std::get<0>(read);
+  if (content.empty()) return std::nullopt;
+  // The number of points is known before any is read.
+  const std::size_t lines =
+      static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + (content.ends_with('\n') ? 0 : 1);
+  if (lines > 2 * static_cast<std::size_t>(kMaxCurvePoints))
+    return problem("it holds more than " + std::to_string(kMaxCurvePoints) + " points");
+  points_.reserve(lines / 2);
+
+  std::string_view rest = content;
   std::string_view xLine;
   std::string_view yLine;
-  while (nextLine(rest, xLine)) {
+  for (std::size_t line = 1; nextLine(rest, xLine); line += 2) {
     const std::optional<double> x = parseFloat(xLine);
-    if (!x || !nextLine(rest, yLine)) {
-      Empty();
-      return kFileProblem;
-    }
+    if (!x) return problem("line " + std::to_string(line) + " is not a number");
+    if (!nextLine(rest, yLine)) return problem("line " + std::to_string(line) + " is an X without its Y");
     const std::optional<double> y = parseFloat(yLine);
-    if (!y) {
-      Empty();
-      return kFileProblem;
-    }
+    if (!y) return problem("line " + std::to_string(line + 1) + " is not a number");
     AddPoint(*x, *y);
   }
   return std::nullopt;
@@ -138,6 +161,10 @@ std::optional<std::string> qCurve::LoadFromClipBoard(std::string_view text) {
   std::string_view second;
   // Pairs of tokens; a last token without a partner is ignored unread.
   while (nextToken(text, first) && nextToken(text, second)) {
+    if (GetLength() >= kMaxCurvePoints) {
+      Empty();
+      return std::string(kClipboardProblem) + " (more than " + std::to_string(kMaxCurvePoints) + " points)";
+    }
     const std::optional<double> x = parseFloat(first);
     const std::optional<double> y = parseFloat(second);
     // Doubling a value near the largest double would overflow: not a curve either.

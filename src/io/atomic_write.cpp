@@ -8,10 +8,26 @@
 
 namespace zorva {
 
+namespace {
+
+// A hidden name beside the target, no longer than the target's own name (at
+// least the seven characters mkstemp needs), so every name the file system
+// takes also takes its temporary.
+std::string temporaryNameFor(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t nameLength = path.size() - nameStart;
+  constexpr std::size_t kMarks = 7;  // "." and mkstemp's "XXXXXX"
+  const std::size_t kept = nameLength > kMarks ? nameLength - kMarks : 0;
+  return path.substr(0, nameStart) + "." + path.substr(nameStart, kept) + "XXXXXX";
+}
+
+}  // namespace
+
 // Writes beside the target and renames over it, so the old file survives any
 // failure on the way.
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view content) {
-  std::string tmp = path + ".XXXXXX";
+  std::string tmp = temporaryNameFor(path);
   int fd = mkstemp(tmp.data());
   if (fd < 0) return "Cannot write \"" + path + "\": " + std::strerror(errno);
   auto fail = [&](int err) -> std::optional<std::string> {

@@ -1,10 +1,15 @@
 #include "io/image_io.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -74,23 +79,140 @@ void flattenOverWhite(std::vector<std::uint8_t>& pixels) {
   pixels.shrink_to_fit();
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+std::uint32_t be32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
+std::uint32_t le32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// --- how much of a file to read --------------------------------------------------
+// An image file needs little more than its pixel data: the header says how
+// many pixels there are, and no file of that many pixels needs more bytes
+// than the bounds below (raw pixels, the encoder's worst overhead and room
+// for metadata). A larger file is refused before it is read, so a file of
+// zeros, a device or a huge file named .png costs neither time nor memory.
+
+// Room for metadata (colour profiles, text, thumbnails) in any image.
+constexpr std::uint64_t kMetadataBytes = std::uint64_t{32} << 20;
+
+// The header of a file: its first bytes, as many as the headers need.
+using Head = std::vector<std::uint8_t>;
+
+struct Need {
+  std::uint64_t bytes;
+  std::int64_t width = 0, height = 0;  // 0 when the header is not understood
 };
 
-std::optional<std::string> readWholeFile(const std::string& fileName, std::vector<std::uint8_t>& bytes) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return std::generic_category().message(errno);
-  std::vector<std::uint8_t> chunk(1 << 16);
-  for (;;) {
-    const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file.get());
-    if (got > kMaxFileBytes - bytes.size()) return std::string("the file is larger than 1 GiB");
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    if (got < chunk.size()) {
-      if (std::ferror(file.get())) return std::generic_category().message(errno);
-      break;
+// PNG: the IHDR chunk right after the signature. Each row is a filter byte
+// and its samples; deflate stores incompressible data with 5 bytes every
+// 64 KiB, and interlacing adds a filter byte per row of each of 7 passes.
+Need pngNeed(const Head& h) {
+  static constexpr std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (h.size() < 33 || std::memcmp(h.data(), kSig, 8) != 0 || std::memcmp(&h[12], "IHDR", 4) != 0) return {h.size()};
+  const std::uint64_t w = be32(&h[16]), rows = be32(&h[20]);
+  const unsigned depth = h[24], colour = h[25], interlaced = h[28];
+  const unsigned channels = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;
+  const std::uint64_t rowBytes = (w * depth * channels + 7) / 8;
+  const std::uint64_t raw = rows * (1 + rowBytes) + (interlaced ? 15 * rows + 64 : 0);
+  return {raw + raw / 8 + kMetadataBytes, static_cast<std::int64_t>(w), static_cast<std::int64_t>(rows)};
+}
+
+// JPEG: the frame header (SOFn) gives the size; the segments before it are
+// walked by their lengths. No entropy-coded block needs more than 8 bytes a
+// sample even at the highest quality.
+Need jpegNeed(int fd, const Head& h) {
+  if (h.size() < 4 || h[0] != 0xFF || h[1] != 0xD8) return {h.size()};
+  std::uint64_t at = 2;
+  std::uint8_t m[10];
+  while (at < kMetadataBytes && ::pread(fd, m, sizeof m, static_cast<off_t>(at)) == static_cast<ssize_t>(sizeof m)) {
+    if (m[0] != 0xFF) break;
+    if (m[1] == 0xFF) {  // fill byte
+      ++at;
+      continue;
     }
+    const bool frame = m[1] >= 0xC0 && m[1] <= 0xCF && m[1] != 0xC4 && m[1] != 0xC8 && m[1] != 0xCC;
+    if (frame) {
+      const std::uint64_t rows = (m[5] << 8) | m[6], w = (m[7] << 8) | m[8], components = m[9];
+      return {(w + 16) * (rows + 16) * std::max<std::uint64_t>(components, 1) * 8 + kMetadataBytes,
+              static_cast<std::int64_t>(w), static_cast<std::int64_t>(rows)};
+    }
+    if (m[1] == 0xD8 || m[1] == 0xD9 || m[1] == 0xDA) break;  // no frame where one must be
+    at += 2 + ((m[2] << 8) | m[3]);
   }
+  return {kMetadataBytes};  // let the decoder say what is wrong
+}
+
+// BMP: the pixels end where the header says; run-length data takes at most
+// two bytes a pixel and two at the end of each row.
+Need bmpNeed(const Head& h) {
+  if (h.size() < 26 || h[0] != 'B' || h[1] != 'M') return {h.size()};
+  const std::uint64_t offset = le32(&h[10]);
+  const std::uint32_t headerSize = le32(&h[14]);
+  std::int64_t w = 0, rows = 0;
+  std::uint64_t bits = 32;
+  if (headerSize == 12) {
+    w = le16(&h[18]);
+    rows = le16(&h[20]);
+  } else if (h.size() >= 30) {
+    w = static_cast<std::int32_t>(le32(&h[18]));
+    rows = static_cast<std::int32_t>(le32(&h[22]));
+    bits = std::max<std::uint64_t>(le16(&h[28]), 1);
+  }
+  w = std::abs(w);
+  rows = std::abs(rows);
+  const auto uw = static_cast<std::uint64_t>(w), urows = static_cast<std::uint64_t>(rows);
+  const std::uint64_t plain = (uw * std::min<std::uint64_t>(bits, 64) + 31) / 32 * 4 * urows;
+  return {offset + std::max(plain, (uw * 2 + 2) * urows + 2) + kMetadataBytes, w, rows};
+}
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() { ::close(fd); }
+};
+
+// Reads the file, refusing what is no plain file (a FIFO would block, a
+// device might never end) and what is larger than an image of its header's
+// size can need.
+std::optional<std::string> readImageFile(const std::string& fileName, ImageType type,
+                                         std::vector<std::uint8_t>& bytes) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::generic_category().message(errno);
+  FdCloser closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return std::generic_category().message(errno);
+  if (S_ISDIR(st.st_mode)) return std::string("it is a folder");
+  if (!S_ISREG(st.st_mode)) return std::string("it is not a plain file (a pipe, a device or a socket)");
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (size == 0) return std::string("the file is empty");
+
+  Head head(static_cast<std::size_t>(std::min<std::uint64_t>(size, 64)));
+  if (::pread(fd, head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
+    return std::generic_category().message(errno);
+  const Need need = type == ImageType::Png    ? pngNeed(head)
+                    : type == ImageType::Jpeg ? jpegNeed(fd, head)
+                                              : bmpNeed(head);
+  const std::uint64_t limit = std::min<std::uint64_t>(std::max<std::uint64_t>(need.bytes, head.size()), kMaxFileBytes);
+  if (size > limit) {
+    if (need.width > 0 && need.height > 0)
+      return "the file has " + std::to_string(size) + " bytes, more than an image of " + std::to_string(need.width) +
+             " x " + std::to_string(need.height) + " pixels can need (" + std::to_string(limit) + ")";
+    if (size > kMaxFileBytes) return std::string("the file is larger than 1 GiB");
+  }
+  // Within the limit, or a header the decoder will refuse: read no more than it.
+  bytes.resize(static_cast<std::size_t>(std::min(size, limit)));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::generic_category().message(errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
   if (bytes.empty()) return std::string("the file is empty");
   return std::nullopt;
 }
@@ -332,12 +454,6 @@ std::variant<RgbImage, std::string> decodeJpeg(const std::string& fileName, cons
 
 // --- BMP ------------------------------------------------------------------------
 
-std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 // stb_image reads zeros past the end of its buffer, so a truncated bitmap
 // would load as if it were whole. Check the header's size and the extent of
 // the pixel data first; everything else is left to stb_image.
@@ -492,7 +608,7 @@ std::variant<RgbImage, std::string> loadImage(const std::string& fileName) {
   if (type == ImageType::Unknown) return readFailure(fileName, "it is not a PNG, JPEG or BMP image (by its extension)");
   try {
     std::vector<std::uint8_t> bytes;
-    if (auto problem = readWholeFile(fileName, bytes)) return readFailure(fileName, *problem);
+    if (auto problem = readImageFile(fileName, type, bytes)) return readFailure(fileName, *problem);
     switch (type) {
       case ImageType::Png:
         return decodePng(fileName, bytes);

@@ -141,6 +141,7 @@ void Engine::resetAllCurves() {
 
 std::optional<std::string> Engine::loadSlotCurve(int slot, const std::string& file) {
   if (slot < 0 || slot >= kMultiplierCount || !isFile(file)) return std::nullopt;
+  filesRead_.add(file);
   // Read aside: a file that is no curve leaves the slot as it was.
   qCurve curve;
   if (auto message = curve.Load(file)) {
@@ -164,6 +165,7 @@ int Engine::ReadIniFile(const std::string& style, const std::string& file) {
     ScreenMaxLeft = screen->first - 50;
     ScreenMaxTop = screen->second - 50;
   }
+  filesRead_.add(path);
   ReadReport report = readSettingsFile(settings, path, style, defaultFolder_);
   if (report.error) host_->message(*report.error, MessageKind::Warning);
   clampPlacements(settings, ScreenMaxLeft, ScreenMaxTop);
@@ -187,7 +189,8 @@ std::optional<std::string> Engine::writeSettingsTo(const std::string& path, cons
   extras.normalisationDivisor = NormalisationDivisor;
   extras.unreadAnimationValues = unreadAnimationValues;
   extras.maximized = host_->isMaximized();
-  return writeSettingsFile(copy, path, style, extras);
+  // Only the program's own file keeps what it held; a copy is written afresh.
+  return writeSettingsFile(copy, path, style, extras, path == programSettingsFile_);
 }
 
 void Engine::WriteIniFile(const std::string& style, const std::string& suffix) {

@@ -22,6 +22,7 @@
 #include "render/fast_inker.h"
 #include "render/frame_values.h"
 #include "render/host.h"
+#include "io/read_files.h"
 #include "render/images.h"
 #include "render/ink_step.h"
 #include "render/plane.h"
@@ -299,6 +300,10 @@ class Engine {
   // "Save zorva picture": returns the PNG's path, or nothing after a failure
   // (reported as a message). stemOverride replaces the time-stamped stem.
   std::optional<std::string> buttonSaveImageClick(const std::string& stemOverride = "");
+  // The files a save under stem writes, in the order it writes them.
+  std::vector<std::string> pictureSetFiles(const std::string& stem) const;
+  // Settings, curve and image files read so far: a save never writes over them.
+  const ReadFiles& filesRead() const { return filesRead_; }
   std::optional<std::string> BitmapFileToPNG(const std::string& stem);
   std::optional<std::string> SaveSourceImageAsPNG(const std::string& stem);
   void CopyOutZorvaPicture();
@@ -370,6 +375,7 @@ class Engine {
   Bitmap24 snapshot_;
   SourceImage source_;
   BackgroundImage background_;
+  ReadFiles filesRead_;
   std::uint32_t reported_ = 0;  // failures already reported in this drawing
   ConversionFailures conversionFailures_;
   int startNice_ = 0;

@@ -8,6 +8,7 @@
 #include "render/point_geometry.h"
 #include "render/reference_inker.h"
 #include "render/step_frame.h"
+#include "settings/canvas_size.h"
 #include "settings/number_format.h"
 
 namespace zorva {
@@ -48,14 +49,10 @@ int Engine::getYMouse() {
 
 bool Engine::SetImageDimensions() {
   int width = settings.ImageWidth, height = settings.ImageHeight;
-  constexpr long long kMaxSide = 30000, kMaxPixels = 100'000'000;
-  const bool valid = width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
-                     static_cast<long long>(width) * height <= kMaxPixels;
+  const bool valid = canvasSizeFits(width, height);
   if (!valid) {
     const int oldW = canvas_.W > 0 ? canvas_.W : 800, oldH = canvas_.H > 0 ? canvas_.H : 800;
-    reportOnce(kBadSize, "A picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                             " pixels is not possible (each side must be 1 to 30000 pixels, at most 100 million "
-                             "pixels in all); keeping " + std::to_string(oldW) + " x " + std::to_string(oldH) + ".");
+    reportOnce(kBadSize, canvasSizeMessage());
     settings.ImageWidth = width = oldW;
     settings.ImageHeight = height = oldH;
   }

@@ -6,6 +6,7 @@
 
 #include "render/engine.h"
 #include "io/image_io.h"
+#include "settings/canvas_size.h"
 
 namespace zorva {
 
@@ -41,6 +42,7 @@ bool Engine::allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const 
 }
 
 bool Engine::LoadSourceImage(const std::string& file) {
+  filesRead_.add(file);
   auto image = decodeForCommand(*host_, file);
   if (!image) return false;
   const int w = image->width, h = image->height;
@@ -66,6 +68,7 @@ bool Engine::LoadSourceImage(const std::string& file) {
 }
 
 bool Engine::loadBackgroundImage(const std::string& file) {
+  filesRead_.add(file);
   auto image = decodeForCommand(*host_, file);
   if (!image) return false;
   BackgroundImage loaded;
@@ -107,11 +110,11 @@ void Engine::useCanvasAsBackground() {
 void Engine::applyBackgroundImage() {
   if (settings.BackgroundImageResizeCanvas && background_.w > 0) {
     const int w = background_.w, h = background_.h;
-    if (w >= 1 && w <= 6000 && h >= 1 && h <= 6000) {
+    if (canvasSizeFits(w, h)) {
       settings.ImageWidth = w;
       settings.ImageHeight = h;
     } else {
-      host_->message("Sorry, the canvas must be between 1 and 6000 pixels on all sides.", MessageKind::Information);
+      host_->message(canvasSizeMessage(), MessageKind::Information);
     }
   }
   ClearPicture();

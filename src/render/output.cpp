@@ -71,6 +71,7 @@ std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemO
     host_->message("buttonSaveImageClick: " + error, MessageKind::Error);
     return std::nullopt;
   };
+  if (auto clash = filesRead_.firstClash(pictureSetFiles(stem))) return fail(readFileClashMessage(*clash));
   if (auto error = BitmapFileToPNG(stem)) return fail(*error);
   for (const auto& slot : multiplierSlots_)
     if (auto error = slot.curve.Spam(stem + "_" + slot.name + ".curve")) return fail(*error);
@@ -79,6 +80,15 @@ std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemO
   if (auto error = writeSettingsCopy(stem + ".ini")) return fail(*error);
   if (!IsAnimating) host_->status("Saved " + stem + ".png");
   return stem + ".png";
+}
+
+std::vector<std::string> Engine::pictureSetFiles(const std::string& stem) const {
+  std::vector<std::string> files = {stem + ".png"};
+  for (const auto& slot : multiplierSlots_)
+    if (slot.curve.GetLength() >= 2) files.push_back(curveFileName(stem + "_" + slot.name + ".curve"));
+  if (sourceInUse() && settings.SaveSourceImageFile) files.push_back(stem + "_source.png");
+  files.push_back(stem + ".ini");
+  return files;
 }
 
 void Engine::CopyOutZorvaPicture() { snapshot_ = picture_; }

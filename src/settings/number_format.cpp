@@ -99,12 +99,15 @@ std::optional<double> parseFloat(std::string_view text, std::string_view separat
   if (text.empty() || text.size() > 400) return std::nullopt;
   std::string normal;
   normal.reserve(text.size());
+  // Files travel between locales: "." and "," are both read as the decimal
+  // separator, besides the user's own.
   for (std::size_t i = 0; i < text.size();) {
     if (!separator.empty() && text.substr(i, separator.size()) == separator) {
       normal += '.';
       i += separator.size();
-    } else if (text[i] == '.') {
-      return std::nullopt;  // a point that is not the user's separator
+    } else if (text[i] == ',') {
+      normal += '.';
+      ++i;
     } else {
       normal += text[i++];
     }

@@ -27,9 +27,9 @@ std::string formatFloat(double value, std::string_view separator);
 // infinity, or a value that rounds beyond the largest double.
 std::optional<double> roundTo15Digits(double value);
 
-// A whole text as a floating number written with the given (or the user's)
-// separator; blanks around it are ignored. Rejects anything else, including
-// infinities, NaN and values out of range.
+// A whole text as a floating number whose decimal separator is ".", "," or
+// the given (or the user's) separator; blanks around it are ignored. Rejects
+// anything else, including infinities, NaN and values out of range.
 std::optional<double> parseFloat(std::string_view text);
 std::optional<double> parseFloat(std::string_view text, std::string_view separator);
 

@@ -91,6 +91,7 @@ bool setFromText(Settings& s, const KeyInfo& k, std::string_view text) {
     if (!v) return false;
     **b = *v != 0;
   } else {
+    if (hasLineBreak(text)) return false;  // no file could hold it
     *std::get<std::string*>(ref) = std::string(text);
   }
   return true;

@@ -114,7 +114,8 @@ inline FieldRef fieldOf(Settings& s, const KeyInfo& k) { return k.field(s, k.ind
 FieldValue valueOf(const Settings& s, const KeyInfo& k);
 
 // Sets one key from its text as the settings file would; false when the key
-// is unknown or the text is not a value of the key's type.
+// is unknown or the text is not a value of the key's type (for a string: it
+// holds a line break).
 bool setFromText(Settings& s, const KeyInfo& k, std::string_view text);
 // The text the settings file holds for the key's current value.
 std::string textOf(const Settings& s, const KeyInfo& k);

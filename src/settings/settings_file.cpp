@@ -30,8 +30,20 @@ std::string ReadIniCurrentStyle(const std::string& file) {
   if (!style) return kDefaultStyle;
   std::string_view name = trimBlanks(*style);
   // A name that could not be written back as a section header is no style.
-  if (name.empty() || name.find_first_of("[]\r\n") != std::string_view::npos) return kDefaultStyle;
+  if (styleNameProblem(name)) return kDefaultStyle;
   return std::string(name);
+}
+
+std::optional<std::string> styleNameProblem(std::string_view name) {
+  if (trimBlanks(name).empty()) return "a style name cannot be empty";
+  if (name.find_first_of("[]\r\n") != std::string_view::npos)
+    return "a style name cannot hold \"[\", \"]\" or a line break: it names a section of the settings file";
+  return std::nullopt;
+}
+
+std::optional<std::string> settingTextProblem(std::string_view text) {
+  if (hasLineBreak(text)) return "it holds a line break, which a settings file cannot store";
+  return std::nullopt;
 }
 
 int applySettings(Settings& s, const IniFile& ini, const std::string& style, const std::string& folderDefault) {
@@ -100,10 +112,10 @@ void storeSettings(const Settings& s, IniFile& ini, const std::string& style, co
 }
 
 std::optional<std::string> writeSettingsFile(const Settings& s, const std::string& file, const std::string& style,
-                                             const WriteExtras& extras) {
+                                             const WriteExtras& extras, bool keepOthers) {
   IniFile ini;
   // An unreadable old file is replaced rather than merged.
-  (void)ini.load(file);
+  if (keepOthers) (void)ini.load(file);
   storeSettings(s, ini, style, extras);
   return ini.save(file);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "settings/ini_file.h"
 #include "settings/settings.h"
@@ -15,8 +16,15 @@ namespace zorva {
 inline constexpr const char* kDefaultStyle = "sine";
 
 // The value of "style" in section "start" of the file, "sine" when the file,
-// the key or its value is missing.
+// the key or its value is missing (or is no style name).
 std::string ReadIniCurrentStyle(const std::string& file);
+
+// Why a name cannot be a style, whose section header it names: empty, or
+// holding "[", "]" or a line break. Nothing when it can.
+std::optional<std::string> styleNameProblem(std::string_view name);
+// Why a string cannot be stored as a setting (a line break would end the
+// value early and turn the rest into lines of their own). Nothing when it can.
+std::optional<std::string> settingTextProblem(std::string_view text);
 
 struct ReadReport {
   int keysRead = 0;                   // keys taken from the file
@@ -47,11 +55,13 @@ struct WriteExtras {
   bool maximized = false;                    // ZorvaMaximized is written only when true
 };
 
-// Writes style keys into the named section, start and forms keys into theirs,
-// keeping everything else the file holds. Returns a message on failure.
+// Writes style keys into the named section, start and forms keys into theirs.
+// With keepOthers everything else the file holds stays (the program's own
+// file); without it the file is written afresh (a settings copy). Returns a
+// message on failure.
 void storeSettings(const Settings& s, IniFile& ini, const std::string& style, const WriteExtras& extras);
 std::optional<std::string> writeSettingsFile(const Settings& s, const std::string& file, const std::string& style,
-                                             const WriteExtras& extras);
+                                             const WriteExtras& extras, bool keepOthers = true);
 // Only "style" in "start".
 std::optional<std::string> writeCurrentStyle(const std::string& file, const std::string& style);
 

@@ -103,6 +103,7 @@ void TformZorvaBackgroundImage::buttonLoadClick() {
 }
 
 bool TformZorvaBackgroundImage::loadBackgroundImage(const QString& file) {
+  if (main().refuseUnstorableName(file)) return false;
   if (!engine().loadBackgroundImage(file.toStdString())) return false;
   imagePreview->setToolTip(file);
   // The engine applied the settings: the new size belongs in the fields.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "settings/canvas_size.h"
 #include "ui/main_window.h"
 
 namespace zorva {
@@ -14,7 +15,7 @@ TformZorvaImageDimensions::TformZorvaImageDimensions(TForm1& main)
     : OptionWindow(main, Window::Dimensions, "Image dimensions", 230, kUnfoldedHeight) {
   auto size = [&](const char* name, std::int32_t* pending) {
     ValueField* f = makeField(name, ValueKind::Integer, pending);
-    f->setLimits({1, 6000});
+    f->setLimits({kMinCanvasSide, kMaxCanvasSide});
     f->setDraggable(false);
     f->setMaxChars(5);
     f->setFixedWidth(62);
@@ -23,13 +24,14 @@ TformZorvaImageDimensions::TformZorvaImageDimensions(TForm1& main)
   editImageDimensionsWidth = size("editImageDimensionsWidth", &pendingWidth_);
   editImageDimensionsHeight = size("editImageDimensionsHeight", &pendingHeight_);
 
+  const QString range = QString("%1 to %2").arg(kMinCanvasSide).arg(kMaxCanvasSide);
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel("Width", body()), 0, 0);
   grid->addWidget(editImageDimensionsWidth, 0, 1);
-  grid->addWidget(new QLabel("1 to 6000", body()), 0, 2);
+  grid->addWidget(new QLabel(range, body()), 0, 2);
   grid->addWidget(new QLabel("Height", body()), 1, 0);
   grid->addWidget(editImageDimensionsHeight, 1, 1);
-  grid->addWidget(new QLabel("1 to 6000", body()), 1, 2);
+  grid->addWidget(new QLabel(range, body()), 1, 2);
   grid->setColumnStretch(3, 1);
   bodyLayout()->addLayout(grid);
 

@@ -1,9 +1,12 @@
 // Start-up, layout, the option-window registry and shut-down.
 #include "ui/main_window.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
@@ -61,12 +64,15 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent)
   engine_.startUp();
 
   createOptionWindows();
+  // Sees every key first, for Esc (escapeStopsDrawing).
+  qApp->installEventFilter(this);
   started_ = true;
   FormResize();
   refreshCommandState();
 }
 
 TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
   // The windows go first, while the engine they point into still exists.
   engine_.setHost(nullptr);
   delete about_;
@@ -95,8 +101,10 @@ void TForm1::createWidgets() {
   scrollBox_->installEventFilter(this);
   layout->addWidget(scrollBox_, 1);
 
+  // The panel is as high as its bars need: the status bar takes the height
+  // of its font, so underscores and descenders are never cut off.
   auto* panel = new QWidget(central);
-  panel->setFixedHeight(36);
+  panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(0, 0, 0, 0);
   panelLayout->setSpacing(0);
@@ -106,8 +114,8 @@ void TForm1::createWidgets() {
   progress_->setRange(0, 100);
   progress_->setValue(0);
   statusBar_ = new QStatusBar(panel);
-  statusBar_->setFixedHeight(17);
   statusBar_->setSizeGripEnabled(false);
+  statusBar_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   statusLabel_ = new QLabel(statusBar_);
   statusLabel_->setObjectName("StatusBar1");
   statusBar_->addWidget(statusLabel_, 1);
@@ -179,7 +187,27 @@ std::pair<int, int> TForm1::mousePixel() const {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == scrollBox_ && event->type() == QEvent::Resize) FormResize();
+  if (event->type() == QEvent::KeyPress && escapeStopsDrawing(watched, static_cast<QKeyEvent*>(event))) return true;
   return QMainWindow::eventFilter(watched, event);
+}
+
+// The Stop command's own key reaches it only from the main window: an option
+// window keeps keys typed without a modifier (OptionWindow::event), and a
+// menu bar left in keyboard mode by a menu closed with Esc takes the next Esc
+// for itself. So Esc on its way to any widget of a Zorva window stops the
+// drawing, unless an open menu or a message box is there to take it.
+bool TForm1::escapeStopsDrawing(QObject* watched, const QKeyEvent* key) {
+  if (key->key() != Qt::Key_Escape || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+  if (!commands_.stop->isEnabled() || QApplication::activePopupWidget() || QApplication::activeModalWidget())
+    return false;
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget) return false;
+  for (const QWidget* w = widget->window(); w; w = w->parentWidget())
+    if (w == this) {
+      commands_.stop->trigger();
+      return true;
+    }
+  return false;
 }
 
 // ---- option windows ---------------------------------------------------------------

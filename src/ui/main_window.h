@@ -19,6 +19,7 @@
 #include "ui/qt_host.h"
 #include "ui/value_field.h"
 
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -88,6 +89,10 @@ class TForm1 : public QMainWindow {
 
   // "Open .ini file" once a file is chosen: its style, values and curves.
   void openIniFile(const QString& file);
+  // A file or folder name chosen in a dialog that the settings file would
+  // store: one it cannot hold (a line break) is refused with a message.
+  // True when refused.
+  bool refuseUnstorableName(const QString& name);
   // "Change default save location" once the chooser closed (nothing: cancelled).
   void changeSaveFolder(const std::optional<QString>& folder);
   // Draw and Stop follow the drawing state.
@@ -133,6 +138,8 @@ class TForm1 : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Esc stops a drawing from whichever Zorva window has the focus.
+  bool escapeStopsDrawing(QObject* watched, const QKeyEvent* key);
   void createWidgets();
   void createMenus();
   void createOptionWindows();

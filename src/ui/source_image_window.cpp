@@ -177,6 +177,7 @@ void TformZorvaSourceImage::buttonLoadClick() {
 }
 
 bool TformZorvaSourceImage::loadSourceImage(const QString& file) {
+  if (main().refuseUnstorableName(file)) return false;
   if (!engine().LoadSourceImage(file.toStdString())) return false;
   // The folder of the last source image, kept like the record's other folders.
   settings().LoadSourceImageDir = QFileInfo(file).absolutePath().toStdString() + "/";

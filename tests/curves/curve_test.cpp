@@ -401,13 +401,17 @@ TEST_F(CurveText, LoadReadsXThenYLinesAndRefusesAnythingElse) {
       {"", {}, std::nullopt},
       {"1\r\n2\r\n3\r\n", {}, kFileProblem},                // an X without its Y
       {"1\r\n2\r\n\r\n", {}, kFileProblem},                 // an empty line
-      {"1\r\n2\r\n3,5\r\n4\r\n", {}, kFileProblem},         // the wrong decimal separator
+      {"1\r\n2\r\n3,5\r\n4\r\n", {{1, 2}, {3.5, 4}}, std::nullopt},  // either decimal separator
       {"1\r\n2\r\n3\r4\r\n", {}, kFileProblem},             // a lone CR does not end a line
       {std::string("1\r\n2\0\r\n", 6), {}, kFileProblem}};  // a NUL byte
   for (const auto& [content, points, message] : files) {
     test::writeFile(path("a.curve"), content);
     qCurve curve = kOccupied;
-    EXPECT_EQ(curve.Load(path("a.curve")), message) << content;
+    const auto result = curve.Load(path("a.curve"));
+    if (message)
+      EXPECT_TRUE(result && result->starts_with(*message + " \"" + path("a.curve") + "\": ")) << content;
+    else
+      EXPECT_EQ(result, std::nullopt) << content;
     EXPECT_EQ(curve.Points(), points) << content;
     EXPECT_EQ(curve.Centre(), curveOf(points).Centre()) << content;
   }
@@ -419,7 +423,8 @@ TEST_F(CurveText, LoadReadsXThenYLinesAndRefusesAnythingElse) {
   ASSERT_EQ(mkfifo(path("pipe.curve").c_str(), 0600), 0);
   for (const std::string& file : {dir_.path().string(), path("huge.curve"), path("pipe.curve")}) {
     qCurve curve = kOccupied;
-    EXPECT_EQ(curve.Load(file), kFileProblem) << file;
+    const auto result = curve.Load(file);
+    EXPECT_TRUE(result && result->starts_with(std::string(kFileProblem) + " \"" + file + "\": ")) << file;
     EXPECT_EQ(curve.GetLength(), 0) << file;
   }
 
@@ -440,7 +445,7 @@ TEST_F(CurveText, ClipboardTextIsReadInPairsAndDoubled) {
       {std::string("1 2\0 3 4", 8), {}, kClipboardProblem},  // NUL is not a separator
       {"1 2\1773 4", {}, kClipboardProblem},                 // nor is DEL
       {"1\2402 3", {}, kClipboardProblem},                   // nor a non-breaking space
-      {"1,5 2", {}, kClipboardProblem},                      // the wrong decimal separator
+      {"1,5 2", {{3, 4}}, std::nullopt},                     // either decimal separator
       {"1e308 1", {}, kClipboardProblem}};                   // doubling overflows
   for (const auto& [text, points, message] : cases) {
     qCurve curve = kOccupied;

@@ -277,7 +277,8 @@ TEST_F(SlotCommands, CurveFilesAndClipboardTextLeaveTheSlotAloneWhenTheyAreNoCur
   for (const char* bad : {"1\r\n2\r\nthree\r\n4\r\n", "nan\r\n1\r\n", "1\r\ninf\r\n", "1\r\n2\r\n3\r\n"}) {
     writeFile(dir.file("bad.curve"), bad);
     engine.openCurve(dir.file("bad.curve"));
-    EXPECT_EQ(lastMessage(), "There is a problem with the .curve file") << bad;
+    EXPECT_EQ(lastMessage().rfind("There is a problem with the .curve file \"" + dir.file("bad.curve") + "\": ", 0), 0u)
+        << bad;
     EXPECT_EQ(pointsOf(engine.multiplierSlot(kAngle).curve), circle(6, 1)) << bad;
   }
   engine.openCurve(std::nullopt);  // cancelled: shown all the same

@@ -25,14 +25,19 @@ TEST(NumberFormat, ShortestFormWithFifteenDigits) {
   EXPECT_EQ(formatFloat(0.1 + 0.2, "."), "0.3");
 }
 
-TEST(NumberFormat, ParsesOnlyNumbersWithTheGivenSeparator) {
+TEST(NumberFormat, ParsesNumbersWithAPointACommaOrTheGivenSeparator) {
   EXPECT_EQ(parseFloat("0.5", "."), 0.5);
   EXPECT_EQ(parseFloat(" -2.25 ", "."), -2.25);
   EXPECT_EQ(parseFloat("+3", "."), 3.0);
   EXPECT_EQ(parseFloat("1E-6", "."), 1e-6);
   EXPECT_EQ(parseFloat("0,1", ","), 0.1);
-  EXPECT_FALSE(parseFloat("0.1", ","));
-  EXPECT_FALSE(parseFloat("0,1", "."));
+  EXPECT_EQ(parseFloat("0.1", ","), 0.1);
+  EXPECT_EQ(parseFloat("0,1", "."), 0.1);
+  EXPECT_EQ(parseFloat("-2,5E-3", "."), -2.5e-3);
+  EXPECT_EQ(parseFloat("1\u066B5", "\u066B"), 1.5);  // a separator of more than one byte
+  EXPECT_FALSE(parseFloat("1,5.5", "."));
+  EXPECT_FALSE(parseFloat("1,,5", ","));
+  EXPECT_FALSE(parseFloat(",", ","));
   EXPECT_FALSE(parseFloat("", "."));
   EXPECT_FALSE(parseFloat("-", "."));
   EXPECT_FALSE(parseFloat("abc", "."));

@@ -1,0 +1,163 @@
+// The desktop program under awkward use: Esc from any window, menus closed
+// with Esc, status texts with descenders, sizes out of range, numbers with
+// either decimal separator, and file names the settings file could not hold.
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "settings/canvas_size.h"
+#include "ui/about_window.h"
+#include "ui/background_image_window.h"
+#include "ui/image_dimensions_window.h"
+#include "ui/picture_view.h"
+#include "ui/source_image_window.h"
+#include "ui/ui_fixture.h"
+#include "ui/values_window.h"
+
+namespace zorva::test {
+namespace {
+
+using DesktopTest = UiTest;
+
+// A drawing of 40 steps; at step 3 the key goes to the widget, and the
+// drawing must end right there (or run on, when it must not stop it).
+TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindow) {
+  start();
+  activate();
+  auto* values = window<TformZorvaValues>(Window::Values);
+  auto* dimensions = window<TformZorvaImageDimensions>(Window::Dimensions);
+  form_->showOptionWindow(Window::Values, "");
+  form_->showOptionWindow(Window::Dimensions, "");
+  form_->commands().aboutZorva->trigger();
+  const std::vector<std::pair<const char*, QWidget*>> targets = {
+      {"a Values field", values->editSteps},
+      {"an Image dimensions field", dimensions->editImageDimensionsWidth},
+      {"the Values window itself", values},
+      {"the About window", form_->aboutWindow()},
+      {"the picture", form_->pictureView()}};
+  for (const auto& [name, widget] : targets) {
+    SCOPED_TRACE(name);
+    steps_ = 0;
+    atStep(3, [widget = widget] {
+      widget->setFocus();
+      QTest::keyClick(widget, Qt::Key_Escape);
+    });
+    form_->commands().draw->trigger();
+    EXPECT_EQ(steps_, 3);
+    EXPECT_TRUE(form_->commands().draw->isEnabled());
+  }
+  // Letters typed into a field stay there and draw nothing.
+  steps_ = 0;
+  atStep(3, [&] {
+    values->editSteps->selectAll();
+    QTest::keyClicks(values->editSteps, "39");
+  });
+  form_->commands().draw->trigger();
+  EXPECT_EQ(values->editSteps->text(), "39");
+  EXPECT_EQ(steps_, 41);  // the drawing ran to its end
+}
+
+TEST_F(DesktopTest, AfterAMenuIsClosedWithEscTheNextEscStops) {
+  start();
+  activate();
+  QMenu* zorva = form_->menus()[2];
+  bool closedByFirstEsc = false, stoppedByFirstEsc = true;
+  atStep(3, [&] {
+    form_->menuBar()->setActiveAction(zorva->menuAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == zorva; }));
+    QTest::keyClick(zorva, Qt::Key_Escape);  // closes the menu only
+    closedByFirstEsc = QApplication::activePopupWidget() == nullptr;
+    stoppedByFirstEsc = engine().stopRequested();
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : form_->menuBar(), Qt::Key_Escape);
+  });
+  form_->commands().draw->trigger();
+  EXPECT_TRUE(closedByFirstEsc);
+  EXPECT_FALSE(stoppedByFirstEsc);
+  EXPECT_EQ(steps_, 3);
+}
+
+TEST_F(DesktopTest, TheStatusBarShowsUnderscoresAndDescenders) {
+  start();
+  form_->Spammer("Saved /tmp/gjpqy_picture.png");
+  auto* label = form_->findChild<QLabel*>("StatusBar1");
+  ASSERT_NE(label, nullptr);
+  // The whole height of a line of its font, and not cut off by any widget
+  // it lies in.
+  EXPECT_GE(label->contentsRect().height(), label->fontMetrics().height());
+  for (QWidget* inner = label; inner != form_.get(); inner = inner->parentWidget()) {
+    QWidget* outer = inner->parentWidget();
+    const QRect within(inner->mapTo(outer, QPoint(0, 0)), inner->size());
+    EXPECT_TRUE(outer->rect().contains(within)) << outer->metaObject()->className();
+  }
+}
+
+TEST_F(DesktopTest, TheSettingsAndTheImageDimensionsWindowKeepOneSizeRule) {
+  start();
+  auto* dimensions = window<TformZorvaImageDimensions>(Window::Dimensions);
+  // The window says the range it takes...
+  const QString range = QString("%1 to %2").arg(kMinCanvasSide).arg(kMaxCanvasSide);
+  int labels = 0;
+  for (const QLabel* label : dimensions->findChildren<QLabel*>()) labels += label->text() == range;
+  EXPECT_EQ(labels, 2);
+  typeInto(dimensions->editImageDimensionsWidth, QString::number(kMaxCanvasSide + 1));
+  EXPECT_EQ(dimensions->editImageDimensionsWidth->text(), QString::number(kMaxCanvasSide));
+  // ... and a size from the settings takes the same range, with the same
+  // message as a background image that does not fit.
+  settings().ImageWidth = kMaxCanvasSide;
+  settings().ImageHeight = 10;
+  engine().ClearPicture();
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(engine().W(), kMaxCanvasSide);
+  settings().ImageWidth = kMaxCanvasSide + 1;
+  engine().ClearPicture();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, "Sorry, the canvas must be between 1 and 6000 pixels on all sides.");
+  EXPECT_EQ(engine().W(), kMaxCanvasSide);
+}
+
+TEST_F(DesktopTest, ValueFieldsReadEitherDecimalSeparator) {
+  start();
+  auto* values = window<TformZorvaValues>(Window::Values);
+  for (const char* user : {".", ","}) {
+    setDecimalSeparator(user);
+    for (const char* typed : {"2.5", "2,5"}) {
+      typeInto(values->editGrainStart, "7");
+      typeInto(values->editGrainStart, typed);
+      EXPECT_EQ(settings().StartGrain, 2.5) << typed << " with " << user;
+      typeInto(values->editStartRadius, typed);
+      EXPECT_EQ(settings().StartRadius, 250) << typed << " with " << user;
+    }
+    // A lone separator of either kind is a number being typed, not an error.
+    for (const char* half : {".", ","}) typeInto(values->editGrainStart, half);
+  }
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(settings().StartGrain, 2.5);
+}
+
+TEST_F(DesktopTest, NamesTheSettingsFileCannotHoldAreRefused) {
+  start();
+  const std::string saveDir = settings().SaveDir;
+  writeFile("odd\nname.ini", "[start]\nImageWidth=33\n");
+  writeFile("odd\nname.png", "");
+  form_->openIniFile(path("odd\nname.ini"));
+  form_->changeSaveFolder(path("odd\nfolder"));
+  auto* source = window<TformZorvaSourceImage>(Window::SourceImage);
+  auto* background = window<TformZorvaBackgroundImage>(Window::BackgroundImage);
+  EXPECT_FALSE(source->loadSourceImage(path("odd\nname.png")));
+  EXPECT_FALSE(background->loadBackgroundImage(path("odd\nname.png")));
+  ASSERT_EQ(messages_.size(), 4u);
+  for (const Message& m : messages_) EXPECT_NE(m.text.find("line break"), std::string::npos) << m.text;
+  EXPECT_EQ(settings().ImageWidth, 60);
+  EXPECT_EQ(settings().SaveDir, saveDir);
+  EXPECT_EQ(settings().SourceImageFileName, "");
+  EXPECT_EQ(settings().BackgroundImageFileName, "");
+  // Whatever happens next, the program's settings file stays whole.
+  form_->close();
+  EXPECT_EQ(storedValue("start", "ImageWidth"), "60");
+}
+
+}  // namespace
+}  // namespace zorva::test
