@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "animation/animation.h"
 #include "render/engine.h"
 #include "settings/number_format.h"
 #include "io/paths.h"
@@ -45,6 +46,12 @@ constexpr OptionInfo kOptions[] = {
     {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
     {"--inker", nullptr, "KIND", "fast (default) or reference: the literal one-point-at-a-time\n"
                                  "inker, for comparisons; both draw the same picture"},
+    {"--animate", nullptr, nullptr, "make the frames of an animation (\"Make Frames\"): frame f is saved as\n"
+                                    "STEM_NNNN (f in four digits), its generator starting at N + f - 1"},
+    {"--frames", nullptr, "A-B", "with --animate: compute frames 1 .. B, draw and save A .. B\n"
+                                 "(default: every frame, 1 .. NumberOfFrames)"},
+    {"--animation-offset", nullptr, nullptr, "with --animate: \"Offset?\" (shift each frame along the drawing)"},
+    {"--main-path-offset", nullptr, nullptr, "with --animate: \"Use offset?\" of Main Path Usage"},
     {"--summary", nullptr, nullptr, "print the style, the number of keys read and the curves held,\n"
                                     "instead of drawing"},
     {"-q", nullptr, nullptr, nullptr},
@@ -72,9 +79,10 @@ std::string helpText() {
     }
     out << help << "\n";
   }
-  out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
-         "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
-         "written and a settings file given here is never changed.\n";
+  out << "\nThe PNG's path is printed on standard output (with --animate, one line per frame as it is\n"
+         "saved). Exit status: 0 on success, 2 for a usage error, 1 when a file cannot be read or\n"
+         "written or an animated value is not a number (frames already saved stay). The program's own\n"
+         "settings file is never written and a settings file given here is never changed.\n";
   return out.str();
 }
 
@@ -85,6 +93,8 @@ struct Options {
   std::optional<std::uint32_t> seed;
   std::optional<int> threads;
   bool preview = false, transparent = false, summary = false, quiet = false, help = false;
+  bool animate = false, animationOffset = false, mainPathOffset = false;
+  std::optional<std::pair<std::int32_t, std::int32_t>> frames;  // A-B as given
 };
 
 struct UsageError {
@@ -145,12 +155,27 @@ Options parse(int argc, char** argv) {
     } else if (name == "--inker") {
       if (value != "fast" && value != "reference") throw UsageError{"--inker is fast or reference, not \"" + value + "\""};
       o.inker = value;
-    } else if (name == "--preview") o.preview = true;
+    } else if (name == "--frames") {
+      const auto dash = value.find('-', 1);
+      std::optional<std::int32_t> a, b;
+      if (dash != std::string::npos) {
+        a = parseInt(value.substr(0, dash));
+        b = parseInt(value.substr(dash + 1));
+      }
+      if (!a || !b || value.find_first_not_of("0123456789-") != std::string::npos)
+        throw UsageError{"--frames needs a range A-B of frame numbers, not \"" + value + "\""};
+      o.frames = {*a, *b};
+    } else if (name == "--animate") o.animate = true;
+    else if (name == "--animation-offset") o.animationOffset = true;
+    else if (name == "--main-path-offset") o.mainPathOffset = true;
+    else if (name == "--preview") o.preview = true;
     else if (name == "--transparent") o.transparent = true;
     else if (name == "--summary") o.summary = true;
     else if (name == "--quiet") o.quiet = true;
     else if (name == "--help") o.help = true;
   }
+  if (!o.animate && (o.frames || o.animationOffset || o.mainPathOffset))
+    throw UsageError{"--frames, --animation-offset and --main-path-offset need --animate"};
   return o;
 }
 
@@ -183,13 +208,17 @@ class TerminalHost : public Host {
     const double left = rate > 0 ? (max_ - position) / rate : 0;
     const int width = 30;
     const int filled = static_cast<int>(static_cast<long long>(width) * position / max_);
-    char line[200];
-    std::snprintf(line, sizeof line, "\r[%s%s] %d/%d steps  %.1f steps/s  %s left ",
+    char line[240];
+    std::snprintf(line, sizeof line, "\r%s[%s%s] %d/%d steps  %.1f steps/s  %s left ", framePrefix_.c_str(),
                   std::string(static_cast<std::size_t>(filled), '#').c_str(),
                   std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), position, max_, rate,
                   formatDuration(left).c_str());
     std::cerr << line << std::flush;
     lineOpen_ = true;
+  }
+  // While frames are made the progress line names the frame.
+  void setFrame(std::int32_t frame, std::int32_t frames) {
+    framePrefix_ = "frame " + std::to_string(frame) + "/" + std::to_string(frames) + " ";
   }
   void endProgressLine() {
     if (lineOpen_) std::cerr << "\n";
@@ -212,6 +241,7 @@ class TerminalHost : public Host {
     return buf;
   }
   bool showProgress_;
+  std::string framePrefix_;
   int max_ = 0;
   std::chrono::steady_clock::time_point start_, lastDraw_;
   bool lineOpen_ = false;
@@ -229,6 +259,44 @@ void printSummary(const Engine& engine, int keysRead) {
     ++held;
   }
   if (held == 0) std::cout << "curves: none\n";
+}
+
+// --animate: the frames A .. B of NumberOfFrames, each a full picture set
+// STEM_NNNN drawn from a cleared buffer with the generator at N + f - 1.
+// The frames to draw, A .. B: --frames, else every frame; a usage error
+// when they are not 1 <= A <= B <= F.
+std::optional<std::pair<std::int32_t, std::int32_t>> frameRange(const Engine& engine, const Options& options) {
+  const std::int32_t frames = frameCount(engine.settings.NumberOfFrames);
+  const auto range = options.frames.value_or(std::pair<std::int32_t, std::int32_t>{1, frames});
+  const auto [first, last] = range;
+  if (first >= 1 && first <= last && last <= frames) return range;
+  std::cerr << "zorva-render: --frames " << first << "-" << last << " is not a range within the " << frames
+            << " frame" << (frames == 1 ? "" : "s") << " of these settings (1 <= A <= B <= " << frames
+            << ")\nTry 'zorva-render --help'.\n";
+  return std::nullopt;
+}
+
+int animate(Engine& engine, TerminalHost& host, const Options& options, std::uint32_t seed) {
+  const std::int32_t frames = frameCount(engine.settings.NumberOfFrames);
+  const auto [first, last] = *frameRange(engine, options);
+  Animation animation(engine);
+  animation.controls.startFrame = first;
+  animation.controls.offsetChecked = options.animationOffset;
+  animation.controls.useOffset = options.mainPathOffset;
+  animation.onFrame = [&](std::int32_t f) { host.setFrame(f, frames); };
+  animation.onSaved = [&](std::int32_t, const std::string& png) {
+    host.endProgressLine();
+    std::cout << png << std::endl;
+  };
+  FrameRun run;
+  run.frames = frames;
+  run.lastFrame = last;
+  run.stem = options.stem ? *options.stem : engine.timeStampedStem();
+  run.seed = seed;
+  run.endOnSaveFailure = true;
+  const FramesMade made = animation.makeFrames(run);
+  host.endProgressLine();
+  return made.error ? kExitFile : kExitOk;
 }
 
 }  // namespace
@@ -284,6 +352,7 @@ int runRenderCommand(int argc, char** argv) {
       return kExitUsage;
     }
   }
+  if (options.animate && !frameRange(engine, options)) return kExitUsage;
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
@@ -306,7 +375,8 @@ int runRenderCommand(int argc, char** argv) {
     }
   }
 
-  engine.random().seed(options.seed ? *options.seed : Random::clockSeed());
+  const std::uint32_t seed = options.seed ? *options.seed : Random::clockSeed();
+  engine.random().seed(seed);
   if (options.sourceImage && !engine.LoadSourceImage(*options.sourceImage)) return kExitFile;
   if (options.backgroundImage) {
     engine.settings.UseBackgroundImage = true;
@@ -316,6 +386,7 @@ int runRenderCommand(int argc, char** argv) {
   if (options.transparent) engine.toggleTransparency();
 
   engine.ClearPicture();
+  if (options.animate) return animate(engine, host, options, seed);
   const auto started = std::chrono::steady_clock::now();
   engine.DrawOrStop();
   host.endProgressLine();

@@ -71,7 +71,10 @@ void Engine::reportConversionFailures() {
 
 // ---- animation ------------------------------------------------------------------
 
-void Engine::beginAnimation() { IsAnimating = true; }
+void Engine::beginAnimation() {
+  IsAnimating = true;
+  StopRequested = false;
+}
 
 void Engine::setAnimationFrame(const FrameValues& frame) {
   animationFrame_ = frame;

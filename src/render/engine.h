@@ -100,10 +100,16 @@ class Engine {
 
   // ---- animation -------------------------------------------------------------
   // While frames are made the driver reads the frame's values instead of the
-  // settings, and the drawing and saving commands stay quiet.
+  // settings, the drawing and saving commands stay quiet and "Draw" does
+  // nothing. beginAnimation also withdraws any earlier stop request.
   void beginAnimation();
   void setAnimationFrame(const FrameValues& frame);
   void endAnimation();
+  // The values the last frame made (the working copies a wave form with
+  // none of its forms checked keeps), and the phase sine that drawings
+  // outside an animation keep reading.
+  const FrameValues& animationFrame() const { return animationFrame_; }
+  double animationPhaseSine() const { return AnimationPhaseSine; }
 
   // ---- multiplier slots ----------------------------------------------------
   const MultiplierSlot& multiplierSlot(int slot) const { return multiplierSlots_[static_cast<std::size_t>(slot)]; }
@@ -215,6 +221,9 @@ class Engine {
   // "Save zorva picture": returns the PNG's path, or nothing after a failure
   // (reported as a message). stemOverride replaces the time-stamped stem.
   std::optional<std::string> buttonSaveImageClick(const std::string& stemOverride = "");
+  // The stem a save made now would take: the save folder (the default folder
+  // when SaveDir is not one), the program's base name and the time stamp.
+  std::string timeStampedStem();
   std::optional<std::string> BitmapFileToPNG(const std::string& stem);
   std::optional<std::string> SaveSourceImageAsPNG(const std::string& stem);
   void CopyOutZorvaPicture();
