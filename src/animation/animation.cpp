@@ -102,18 +102,18 @@ FramesMade Animation::makeFrames(const FrameRun& run) {
   running_ = true;
   engine_.beginAnimation();
   engine_.DisableThings();
-  std::optional<FrameValues> previous;
   for (std::int32_t f = 1; f <= last; ++f) {
     host.windowTitle(title + " - Frame " + std::to_string(f));
     if (onFrame) onFrame(f);
-    auto values = frameValues(f, frames, previous ? &*previous : nullptr);
+    // A value with no wave form keeps what the last frame made, also one of
+    // an earlier series.
+    auto values = frameValues(f, frames, engine_.animationFrame());
     if (auto* message = std::get_if<std::string>(&values)) {
       made.error = *message;
       host.message(*message, MessageKind::Warning);
       break;
     }
-    previous = std::get<FrameValues>(values);
-    engine_.setAnimationFrame(*previous);
+    engine_.setAnimationFrame(std::get<FrameValues>(values));
     if (!controls.stop && f >= controls.startFrame) {
       if (!drawFrame(f, run, made) && run.endOnSaveFailure) {
         made.error = "The animation stopped at frame " + std::to_string(f) + ": its pictures could not be saved.";

@@ -78,6 +78,7 @@ void Engine::beginAnimation() {
 
 void Engine::setAnimationFrame(const FrameValues& frame) {
   animationFrame_ = frame;
+  animationFrameSet_ = true;
   AnimationPhaseSine = frame.AnimationPhaseSine;
 }
 

@@ -108,7 +108,8 @@ class Engine {
   // The values the last frame made (the working copies a wave form with
   // none of its forms checked keeps), and the phase sine that drawings
   // outside an animation keep reading.
-  const FrameValues& animationFrame() const { return animationFrame_; }
+  // Nothing until the first frame of the program's life.
+  const FrameValues* animationFrame() const { return animationFrameSet_ ? &animationFrame_ : nullptr; }
   double animationPhaseSine() const { return AnimationPhaseSine; }
 
   // ---- multiplier slots ----------------------------------------------------
@@ -272,6 +273,7 @@ class Engine {
   StepValues step_;
   FrameValues frame_;           // the values of the drawing in progress (or the last one)
   FrameValues animationFrame_;  // the frame the animation set
+  bool animationFrameSet_ = false;
   double AnimationPhaseSine = 0;  // kept from the last frame made
 
   std::array<MultiplierSlot, kMultiplierCount> multiplierSlots_;
