@@ -232,8 +232,16 @@ std::vector<std::string> framesOf(const std::string& stem, int threads, std::int
   run.lastFrame = last;
   run.stem = stem;
   run.seed = seed;
+  // The generator's state as frame f's drawing begins: seed + f - 1.
+  std::vector<std::uint32_t> states;
+  engine.onStep = [&](int i) {
+    if (i == 0) states.push_back(engine.random().state());
+  };
   const FramesMade made = animation.makeFrames(run);
   EXPECT_FALSE(made.error);
+  std::vector<std::uint32_t> expected;
+  for (std::int32_t f = first; f <= last; ++f) expected.push_back(seed + static_cast<std::uint32_t>(f) - 1);
+  EXPECT_EQ(states, expected);
   std::vector<std::string> bytes;
   for (const std::string& png : made.pictures) bytes.push_back(test::readFile(png));
   return bytes;
