@@ -76,6 +76,12 @@ bool Animation::drawFrame(std::int32_t f, const FrameRun& run, FramesMade& made)
   if (run.seed) engine_.random().seed(*run.seed + static_cast<std::uint32_t>(f) - 1u);
   engine_.RunDrawing();
   ++made.drawn;
+  // A frame cut short while the series is being stopped (the program closing)
+  // is not saved as if it were whole.
+  if (engine_.stopRequested() && controls.stop) {
+    engine_.ClearPicture();
+    return true;
+  }
   const auto png = engine_.buttonSaveImageClick(run.stem.empty() ? freshStem() : frameStem(run.stem, f));
   if (png) {
     made.pictures.push_back(*png);

@@ -66,6 +66,12 @@ void QtHost::pictureCleared() {
 
 void QtHost::windowTitle(const std::string& title) { form_.setWindowTitle(QString::fromStdString(title)); }
 
+std::string QtHost::currentWindowTitle() { return form_.windowTitle().toStdString(); }
+
+// The Points window's four rotate fields (A x, A y, B x, B y), read as text
+// for every frame; until that window exists the rotation-point settings.
+std::optional<std::array<std::string, 4>> QtHost::rotationPointTexts() { return std::nullopt; }
+
 void QtHost::settingsLoaded() { form_.settingsLoaded(); }
 
 std::optional<std::pair<int, int>> QtHost::screenSize() {

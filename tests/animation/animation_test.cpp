@@ -343,6 +343,19 @@ TEST_F(FrameMaking, StopLetsTheRunningFrameFinishAndPassesTheRest) {
   EXPECT_EQ(made.pictures.size(), 2u);
   EXPECT_EQ(steps, 2 * 13);  // both frames ran all their steps 0 .. 12
   EXPECT_EQ(host.statuses, (std::vector<std::string>{"Making Frame 1", "Making Frame 2", "", ""}));
+
+  // Closing the program stops the drawing as well: that frame is cut short
+  // and not saved.
+  animation.controls.stop = false;
+  host.onProcessEvents = [&] {
+    if (host.statuses.back() != "Making Frame 2") return;
+    animation.controls.stop = true;
+    engine.requestStop();
+  };
+  const FramesMade closing = make(4);
+  EXPECT_EQ(closing.drawn, 2);
+  EXPECT_EQ(closing.pictures.size(), 1u);
+  EXPECT_EQ(savedPictures().size(), 3u);
 }
 
 TEST_F(FrameMaking, DrawStopAndMakeFramesDoNothingWhileFramesAreMade) {
