@@ -1,6 +1,8 @@
 #include "base/zeroed_memory.h"
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <cstdlib>
 #include <new>
 #include <sys/mman.h>
@@ -40,6 +42,16 @@ void freeZeroed(void* p, std::size_t bytes) {
     return;
   }
   munmap(p, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+}
+
+std::optional<std::uint64_t> availableMemory() {
+  std::ifstream in("/proc/meminfo");
+  std::string key;
+  std::uint64_t kib = 0;
+  std::string unit;
+  while (in >> key >> kib >> unit)
+    if (key == "MemAvailable:") return kib * 1024;
+  return std::nullopt;
 }
 
 }  // namespace zorva

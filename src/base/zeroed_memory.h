@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,10 @@ namespace zorva {
 // cost few page faults.
 void* allocateZeroed(std::size_t bytes);
 void freeZeroed(void* p, std::size_t bytes);
+
+// The memory the system can still give without swapping (MemAvailable of
+// /proc/meminfo), in bytes; nothing when it cannot be read.
+std::optional<std::uint64_t> availableMemory();
 
 // A zero-filled array of plain numbers.
 template <typename T>

@@ -1,10 +1,39 @@
 // The render driver: one drawing, step by step.
 #include <cmath>
+#include <initializer_list>
 
 #include "base/math_util.h"
 #include "render/engine.h"
 
 namespace zorva {
+
+namespace {
+
+bool finite(std::initializer_list<double> values) {
+  for (double v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+// The first value of the step that is not a finite number, by name; null
+// when all are.
+const char* nonFiniteStepValue(const StepValues& v, bool source) {
+  if (!finite({v.StepAmount[0], v.StepAmount[1], v.StepAmount[2]})) return "colour amount";
+  if (!finite({v.StepColor[0], v.StepColor[1], v.StepColor[2]})) return "step colour";
+  if (!finite({v.functionX, v.functionY, v.functionValueX, v.functionValueY, v.lissa})) return "function factor";
+  if (!finite({v.displacementX, v.displacementY})) return "point displacement";
+  if (source && !finite({v.CurrentSourceThetaRepeat, v.CurrentSourceStepRepeat})) return "source image repeat";
+  if (!finite({v.translationX, v.translationY})) return "plane translation";
+  if (!finite({v.rotationCentreX, v.rotationCentreY, v.rotationAngle})) return "plane rotation";
+  if (!finite({v.CurrentSplodgeLimit, v.CurrentFuzzy, v.CurrentSplodgeCenter})) return "splodge";
+  if (!finite({v.CurrentScale})) return "scale";
+  if (!finite({v.RockerA, v.RockerB})) return "ellipse factor";
+  for (double o : v.animatedOffsets)
+    if (!std::isfinite(o)) return "animated offset";
+  return nullptr;
+}
+
+}  // namespace
 
 void Engine::SetupProgressBar(int max) {
   host_->progressRange(max);
@@ -183,7 +212,7 @@ void Engine::RunDrawing() {
   WriteIniFile(CurrentStyle);
   step_.CurrentScale = s.StartScale / 100.0;
   SetupProgressBar(s.Steps);
-  int fn = s.FunctionNumber + 1;
+  int fn = wrapAdd(s.FunctionNumber, 1);
   if (fn < 1 || fn > 8) {
     reportOnce(kBadFunction, "FunctionNumber " + std::to_string(s.FunctionNumber) +
                                  " names no drawing function; drawing with \"Sine Wobble\" instead.");
@@ -240,9 +269,16 @@ void Engine::RunDrawing() {
       const double angle = interp(frame_.endAngle, frame_.startAngle) * m[kAngle] * kPi / 180;
       const double grain = std::fabs(m[kGrain]) * interp(s.EndGrain, s.StartGrain);
       const double cells = std::ceil(step_.CurrentSplodgeLimit);
-      DrawByParameters(fn, i, radius, cells, grain, bumps, cx, cy, depth, angle, Steps, step_.lissa,
-                       s.ZorvaPointsXStart, s.ZorvaPointsXEnd, s.ZorvaPointsYStart, s.ZorvaPointsYEnd);
-      reportConversionFailures();
+      const char* bad = nonFiniteStepValue(step_, sourceInUse());
+      if (!bad && !finite({radius, bumps, depth, angle, grain})) bad = "radius, bumps, depth, angle or grain";
+      if (!bad && !finite({cx, cy})) bad = "rotation centre";
+      if (bad) {
+        reportNotFinite(bad, i);
+      } else {
+        DrawByParameters(fn, i, radius, cells, grain, bumps, cx, cy, depth, angle, Steps, step_.lissa,
+                         s.ZorvaPointsXStart, s.ZorvaPointsXEnd, s.ZorvaPointsYStart, s.ZorvaPointsYEnd);
+        reportConversionFailures();
+      }
     }
     // 17. Let the windows work; stop when asked or when far enough.
     host_->processEvents();

@@ -69,6 +69,13 @@ void Engine::reportConversionFailures() {
     reportOnce(kPixelConversion, error + " (a point could not be placed on the picture; such points were left out)");
 }
 
+// An arithmetic failure of a step's values: the step is skipped.
+void Engine::reportNotFinite(const char* what, int step) {
+  reportOnce(kNotFinite, std::string("The ") + what + " of step " + std::to_string(step) +
+                             " is not a finite number (a setting or a multiplier curve is too large for it); such "
+                             "steps were skipped.");
+}
+
 // ---- animation ------------------------------------------------------------------
 
 void Engine::beginAnimation() {

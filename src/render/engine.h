@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/random.h"
 #include "curves/curve.h"
@@ -234,9 +235,10 @@ class Engine {
  private:
   bool toggle(bool& flag, const char* on, const char* off);
   // Failures reported once per drawing.
-  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize };
+  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize, kNotFinite, kTooFine };
   void reportOnce(Report what, const std::string& text);
   void reportConversionFailures();
+  void reportNotFinite(const char* what, int step);
   // The driver's steps 3 to 15 for one step; false when the step is skipped.
   void computeMultiplierValues(double t);
   bool computeStepValues(int fn, int i, int Steps, const FrameValues& fv);
@@ -248,6 +250,7 @@ class Engine {
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
   template <typename Base>
   void composePicture(const Base* base);
+  bool allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const std::string& what);
 
   Host* host_;
   NullHost nullHost_;

@@ -79,9 +79,9 @@ void FastInker::setThreads(int threads) {
 
 int FastInker::threads() const { return pool_->size(); }
 
-int FastInker::bandsFor(long long updates, int H) const {
+int FastInker::bandsFor(double updates, int H) const {
   const int threads = pool_->size();
-  return updates >= tuning.parallelUpdates && threads > 1 ? std::min(H, threads) : 1;
+  return updates >= static_cast<double>(tuning.parallelUpdates) && threads > 1 ? std::min(H, threads) : 1;
 }
 
 // The angles of a step's points, their cosines and sines, and the bump
@@ -223,11 +223,13 @@ FastInker::Plan FastInker::planInking(const StepFrame& f, const InkStep& ink, co
   double colourBound = maxWeight * (alternative ? 2.0 : source ? 255.0 / q : 1.0);
   if (ink.useDimmer) colourBound *= std::fabs(ink.dimmer);
   double amountBound = 0, colorBound = 0;
+  bool finite = true;  // std::max would drop a NaN
   for (int c = 0; c < 3; ++c) {
     amountBound = std::max(amountBound, std::fabs(r.amount[c]));
     colorBound = std::max(colorBound, std::fabs(r.color[c]));
+    finite = finite && std::isfinite(r.amount[c]) && std::isfinite(r.color[c]);
   }
-  plan.safe = colourBound * amountBound * (colorBound + 255) < 1e200 && colourBound < 1e200;
+  plan.safe = finite && colourBound * amountBound * (colorBound + 255) < 1e200 && colourBound < 1e200;
 
   plan.plainClamp = !ink.old246 && !source && !alternative && !r.limits && !r.interpolate && !r.bestGuess &&
                     r.amount[0] == r.amount[1] && r.amount[1] == r.amount[2];
@@ -240,9 +242,10 @@ FastInker::Plan FastInker::planInking(const StepFrame& f, const InkStep& ink, co
 
 // Works out the chunk's points, sc.theta[j] being point k + j's angle (ring
 // entry ringAt + j when the ring is in use); returns how many come before the
-// first that failed.
+// first that failed, and whether one of those has a colour that is not a
+// finite number.
 int FastInker::computePoints(const StepFrame& f, const PointSources& sources, const InkStep& ink,
-                             const PixelMapper& pixels, std::size_t ringAt, std::int32_t k) {
+                             const PixelMapper& pixels, std::size_t ringAt, std::int32_t k, bool& badColours) {
   Scratch& sc = *sc_;
   const int M = static_cast<int>(sc.theta.size());
   const AngleTrig stepTrig = angleTrig(f, f.a);
@@ -260,6 +263,7 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
       PointDetail& E = detail[j];
       P.z = f.zFactor ? (c + 1) / 2 : 1;
       E.k = k + j;
+      E.unplaced = E.badColour = false;
       const AngleTrig trig = f.scatter ? angleTrig(f, f.a + sinZ(randoms[j] * theta)) : stepTrig;
       bool qOk = true;
       const double q = ring ? ring[j].q : bumpFactor(theta, f, qOk);
@@ -270,14 +274,24 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
       E.failed = !pt.ok;
       if (E.failed) continue;
       if (!ink.old246) {
-        P.px = pixels.column(pt.x);
-        P.py = pixels.row(pt.y);
+        // A failed conversion is reported only if the reference gets as far
+        // as inking the point: noted here, reported by the inking.
+        const double nx = pixels.map.numeratorX(pt.x), ny = pixels.map.numeratorY(pt.y);
+        if (!pixels.map.index(nx, P.px)) {
+          E.unplaced = true;
+          E.unplacedNumerator = nx;
+        }
+        if (!pixels.map.index(ny, P.py) && !E.unplaced) {
+          E.unplaced = true;
+          E.unplacedNumerator = ny;
+        }
       } else {
         pixels.map.index(pixels.map.numeratorY(pt.y), P.py);  // only to share rows out between threads
       }
       if (ink.colouring != Colouring::Plain) {
         const auto term = colourTerm(ink, E.k, f.N, pt.x, pt.y);
         std::copy(term.begin(), term.end(), E.colour);
+        E.badColour = !std::isfinite(term[0]) || !std::isfinite(term[1]) || !std::isfinite(term[2]);
       }
     }
   };
@@ -288,7 +302,7 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
     for (int j = 0; j < M; ++j) {
       const auto [mx, my] = sources.mouse();
       job(j, j + 1, mx, my);
-      if (detail[j].failed) return j;
+      if (detail[j].failed) break;
     }
   } else if (M >= tuning.parallelPoints && threads > 1) {
     const int jobs = std::min(threads * 4, (M + 255) / 256);
@@ -299,9 +313,15 @@ int FastInker::computePoints(const StepFrame& f, const PointSources& sources, co
   } else {
     job(0, M, cx, cy);
   }
+  int good = M;
   for (int j = 0; j < M; ++j)
-    if (detail[j].failed) return j;
-  return M;
+    if (detail[j].failed) {
+      good = j;
+      break;
+    }
+  badColours = false;
+  for (int j = 0; j < good; ++j) badColours = badColours || detail[j].badColour;
+  return good;
 }
 
 // The reference rules, point by point, stopping where they stop; false (with
@@ -324,8 +344,9 @@ bool FastInker::inkByReference(const StepFrame& f, const InkStep& ink, const Pix
 void FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good) {
   Scratch& sc = *sc_;
   const int W = canvas.W, H = canvas.H;
-  const long long side = 2 * plan.R + 1;
-  const long long perPoint = plan.table ? static_cast<long long>(sc.offsets.size()) : side * side;
+  // Counted in doubles: a splodge of a billion pixels across does not fit a 64-bit integer squared.
+  const double side = 2 * static_cast<double>(plan.R) + 1;
+  const double perPoint = plan.table ? static_cast<double>(sc.offsets.size()) : side * side;
   const int bands = bandsFor(perPoint * good, H);
   splitBands(sc.bandEdges, sc.rowCount, sc.ink.data(), good, bands, std::min<long long>(plan.R, H), H);
   if (plan.plainClamp && plan.table && sc.pairsWidth != W) {
@@ -355,7 +376,7 @@ void FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas
 void FastInker::inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good) {
   Scratch& sc = *sc_;
   const bool table = plan.N246 <= kMaxTable246;
-  const long long perPoint = (plan.N246 + 1) * (plan.N246 + 1);
+  const double perPoint = (static_cast<double>(plan.N246) + 1) * (static_cast<double>(plan.N246) + 1);
   const int bands = bandsFor(perPoint * good, canvas.H);
   splitBands(sc.bandEdges, sc.rowCount, sc.ink.data(), good, bands, 0, canvas.H);
   sc.cols246.resize(static_cast<std::size_t>(bands));
@@ -414,20 +435,26 @@ void FastInker::drawStep(const StepFrame& f, const PointSources& sources, const 
       sc.ink.resize(static_cast<std::size_t>(M));
       sc.detail.resize(static_cast<std::size_t>(M));
     }
-    const int good = computePoints(f, sources, ink, pixels, ring ? next : static_cast<std::size_t>(-1), k);
+    bool badColours = false;
+    const int good =
+        computePoints(f, sources, ink, pixels, ring ? next : static_cast<std::size_t>(-1), k, badColours);
     if (good < M && f.scatter) rewind(stateBefore, good + 1);
 
     if (plan.skip) {
       stats_.points += static_cast<std::uint64_t>(good);
     } else if (good > 0) {
       int failedAt = 0;
-      if (!plan.safe) {
+      if (!plan.safe || badColours) {
         if (!inkByReference(f, ink, pixels, canvas, good, failedAt)) {
           zFactor = sc.ink[static_cast<std::size_t>(failedAt)].z;
           if (f.scatter) rewind(stateBefore, failedAt + 1);
           return;
         }
       } else if (!ink.old246) {
+        // The pixels the reference would have failed to work out, in its order.
+        for (int j = 0; j < good; ++j)
+          if (sc.detail[static_cast<std::size_t>(j)].unplaced)
+            pixels.failures->record(sc.detail[static_cast<std::size_t>(j)].unplacedNumerator, pixels.map.twoS);
         inkSplodges(plan, ink, canvas, good);
       } else {
         inkOld(plan, ink, pixels, canvas, good);

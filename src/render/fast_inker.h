@@ -75,12 +75,12 @@ class FastInker {
   void buildSplodgeTable(long long R, const InkStep& ink, Plan& plan);
   void buildOldInkTable(Plan& plan);
   int computePoints(const StepFrame& f, const PointSources& sources, const InkStep& ink, const PixelMapper& pixels,
-                    std::size_t ringAt, std::int32_t k);
+                    std::size_t ringAt, std::int32_t k, bool& badColours);
   bool inkByReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good,
                       int& failedAt);
   void inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good);
   void inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good);
-  int bandsFor(long long updates, int H) const;
+  int bandsFor(double updates, int H) const;
 
   std::unique_ptr<ThreadPool> pool_;
   std::unique_ptr<Scratch> sc_;

@@ -25,6 +25,9 @@ struct PointDetail {
   double x = 0, y = 0;           // in the plane
   std::int32_t k = 0;            // number within the step, from 1
   bool failed = false;           // working it out failed: the step ends before it
+  bool unplaced = false;         // its pixel could not be worked out (numerator: the failing value)
+  double unplacedNumerator = 0;
+  bool badColour = false;        // its colour term is not a finite number
   double colour[3] = {1, 1, 1};  // alternative colouring or source sample, before weights
 };
 

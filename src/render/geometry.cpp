@@ -7,6 +7,7 @@
 #include "render/point_geometry.h"
 #include "render/reference_inker.h"
 #include "render/step_frame.h"
+#include "settings/number_format.h"
 
 namespace zorva {
 
@@ -57,16 +58,36 @@ bool Engine::SetImageDimensions() {
     settings.ImageWidth = width = oldW;
     settings.ImageHeight = height = oldH;
   }
-  try {
-    canvas_.resize(width, height);
-    canvas_.pointMap.clear();  // every pixel "no point" again
-  } catch (const std::bad_alloc&) {
+  auto refuse = [&](const std::string& why) {
     host_->message("There is not enough memory for a picture of " + std::to_string(width) + " x " +
-                       std::to_string(height) + " pixels.", MessageKind::Error);
+                       std::to_string(height) + " pixels" + why + "; keeping " + std::to_string(canvas_.W) + " x " +
+                       std::to_string(canvas_.H) + ".",
+                   MessageKind::Error);
     settings.ImageWidth = canvas_.W;
     settings.ImageHeight = canvas_.H;
     return false;
+  };
+  if (width != canvas_.W || height != canvas_.H) {
+    // The buffers and the picture, counted before anything is allocated.
+    const std::uint64_t perPixel = sizeof(double) * 3 + (canvas_.wideBase ? 12 : 3) + sizeof(std::int32_t) + 3;
+    const std::uint64_t needed = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * perPixel;
+    const auto available = host_->availableMemory();
+    constexpr std::uint64_t kMiB = 1 << 20;
+    if (available && needed > *available)
+      return refuse(" (it needs " + std::to_string((needed + kMiB - 1) / kMiB) + " MiB, " +
+                    std::to_string(*available / kMiB) + " MiB are available)");
   }
+  // Everything is allocated before anything changes, so a failure keeps the
+  // old picture whole.
+  Bitmap24 picture;
+  try {
+    if (picture_.width != width || picture_.height != height) picture.create(width, height);
+    canvas_.resize(width, height);
+  } catch (const std::bad_alloc&) {
+    return refuse("");
+  }
+  canvas_.pointMap.clear();  // every pixel "no point" again
+  if (!picture.empty()) picture_ = std::move(picture);
   MakeBitmap();
   return valid;
 }
@@ -79,7 +100,10 @@ bool Engine::prepareStep(StepFrame& f) {
   const FrameValues& anim = frame_;
   const double inputs[] = {f.r, f.size, f.g, f.b, f.cx, f.cy, f.d, f.a, f.J, f.x0, f.x1, f.y0, f.y1};
   for (double v : inputs)
-    if (!std::isfinite(v)) return false;
+    if (!std::isfinite(v)) {
+      reportNotFinite("path, radius or another input", f.i);
+      return false;
+    }
 
   // 1. Dimmer and grain by depth.
   if (s.AdjustGrain || s.UseDimmer) {
@@ -154,7 +178,14 @@ bool Engine::prepareStep(StepFrame& f) {
   }
   f.dtheta = kTwoPi / f.G;
   // The point count must be a 32-bit integer; a larger one fails the step.
-  if (!(f.G < 2147483648.0)) return false;
+  if (!(f.G < 2147483648.0)) {
+    if (std::isfinite(f.G))
+      reportOnce(kTooFine, "The grain asks for " + formatFloat(std::floor(f.G)) +
+                               " points in a step, more than a step can have (2147483647); such steps were skipped.");
+    else
+      reportNotFinite("number of points (grain times multiplier)", f.i);
+    return false;
+  }
   f.N = static_cast<std::int32_t>(std::floor(f.G));
 
   // Shared values of the points.
@@ -181,7 +212,10 @@ bool Engine::prepareStep(StepFrame& f) {
   f.tanBumps = s.TanBumps;
   f.zFactor = s.UseZFactor;
   for (double v : {f.g, f.t, f.tr, f.posX, f.posY, f.a, f.dtheta, f.pathX, f.pathY})
-    if (!std::isfinite(v)) return false;
+    if (!std::isfinite(v)) {
+      reportNotFinite("position, path point or rocked angle", f.i);
+      return false;
+    }
   return true;
 }
 

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "base/zeroed_memory.h"
 #include "settings/settings.h"
 
 namespace zorva {
@@ -64,6 +66,8 @@ class Host {
   // instead of the record's copy when the host has windows.
   virtual std::optional<WindowPlacement> windowPlacement(Window /*w*/) { return std::nullopt; }
   virtual bool isMaximized() { return false; }
+  // Memory the engine may still take for buffers, in bytes (nothing: unknown).
+  virtual std::optional<std::uint64_t> availableMemory() { return zorva::availableMemory(); }
 
   // A multiplier slot's curve was loaded, reset or changed.
   virtual void curveSlotChanged(int /*slot*/) {}

@@ -1,5 +1,6 @@
 // Loading the source and background images, and the background commands.
 #include <algorithm>
+#include <new>
 #include <filesystem>
 #include <variant>
 
@@ -28,6 +29,17 @@ std::optional<RgbImage> decodeForCommand(Host& host, const std::string& file) {
 
 }  // namespace
 
+// Room for an image's bytes; false, said, when there is not enough memory.
+bool Engine::allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const std::string& what) {
+  try {
+    bytes.resize(size);
+    return true;
+  } catch (const std::bad_alloc&) {
+    host_->message("There is not enough memory to keep " + what + " as an image.", MessageKind::Error);
+    return false;
+  }
+}
+
 bool Engine::LoadSourceImage(const std::string& file) {
   auto image = decodeForCommand(*host_, file);
   if (!image) return false;
@@ -37,7 +49,7 @@ bool Engine::LoadSourceImage(const std::string& file) {
   SourceImage loaded;
   loaded.w = w;
   loaded.h = h;
-  loaded.rgb.resize(static_cast<std::size_t>(h + 1) * static_cast<std::size_t>(w + 1) * 3);
+  if (!allocate(loaded.rgb, static_cast<std::size_t>(h + 1) * static_cast<std::size_t>(w + 1) * 3, file)) return false;
   for (int i = 0; i <= h; ++i) {
     const int imageRow = i < h ? h - 1 - i : h - 1;
     const std::uint8_t* from = image->rgb.data() + static_cast<std::size_t>(imageRow) * static_cast<std::size_t>(w) * 3;
@@ -59,7 +71,7 @@ bool Engine::loadBackgroundImage(const std::string& file) {
   BackgroundImage loaded;
   loaded.w = image->width;
   loaded.h = image->height;
-  loaded.rgb.resize(image->rgb.size());
+  if (!allocate(loaded.rgb, image->rgb.size(), file)) return false;
   const std::size_t rowBytes = static_cast<std::size_t>(loaded.w) * 3;
   for (int i = 0; i < loaded.h; ++i)
     std::copy_n(image->rgb.data() + static_cast<std::size_t>(loaded.h - 1 - i) * rowBytes, rowBytes,
@@ -76,7 +88,8 @@ void Engine::useCanvasAsBackground() {
   BackgroundImage copy;
   copy.w = picture_.width;
   copy.h = picture_.height;
-  copy.rgb.resize(static_cast<std::size_t>(copy.w) * static_cast<std::size_t>(copy.h) * 3);
+  if (!allocate(copy.rgb, static_cast<std::size_t>(copy.w) * static_cast<std::size_t>(copy.h) * 3, "the picture"))
+    return;
   for (int i = 0; i < copy.h; ++i) {
     const std::uint8_t* from = picture_.row(copy.h - 1 - i);
     std::uint8_t* to = copy.rgb.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(copy.w) * 3;

@@ -1,6 +1,7 @@
 // Saving a picture set: the PNG, the curve files, the source image copy and
 // the settings copy under one time-stamped stem.
 #include <algorithm>
+#include <new>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -25,9 +26,13 @@ std::string Engine::timeStamp() {
 
 std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
   const int w = picture_.width, h = picture_.height;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-  std::vector<std::uint8_t> alpha;
-  if (toggles_.useTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  std::vector<std::uint8_t> rgb, alpha;
+  try {
+    rgb.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+    if (toggles_.useTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  } catch (const std::bad_alloc&) {
+    return "Cannot write \"" + stem + ".png\": there is not enough memory";
+  }
   for (int y = 0; y < h; ++y) {
     const std::uint8_t* from = picture_.row(y);
     for (int x = 0; x < w; ++x) {
@@ -46,7 +51,12 @@ std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
 std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem) {
   if (!source_.loaded()) return std::nullopt;
   const int w = source_.w, h = source_.h;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+  std::vector<std::uint8_t> rgb;
+  try {
+    rgb.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+  } catch (const std::bad_alloc&) {
+    return "Cannot write \"" + stem + ".png\": there is not enough memory";
+  }
   for (int y = 0; y < h; ++y)
     std::copy_n(source_.entry(h - 1 - y, 0), static_cast<std::size_t>(w) * 3,
                 rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 3);

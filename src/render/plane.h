@@ -57,14 +57,18 @@ struct PlaneToPixel {
 // once, after the step.
 class ConversionFailures {
  public:
+  // A scale of 0 divides by zero; a product or quotient beyond the doubles
+  // overflows; not a number, or a quotient beyond the integers, is invalid.
   void record(double numerator, double twoS) {
     if (failed_.exchange(true)) return;
-    if (twoS == 0 && !std::isnan(numerator))
-      message_ = numerator == 0 ? "Invalid floating point operation" : "Floating point division by zero";
-    else if (std::isnan(numerator / twoS))
+    if (twoS == 0)
+      message_ = "Floating point division by zero";
+    else if (std::isnan(numerator) || std::isnan(numerator / twoS))
       message_ = "Invalid floating point operation";
-    else
+    else if (std::isinf(numerator) || std::isinf(numerator / twoS))
       message_ = "Floating point overflow";
+    else
+      message_ = "Invalid floating point operation";
   }
   void reset() { failed_ = false; }
   // The first failure since the last call, if any (on the drawing thread,

@@ -1,0 +1,480 @@
+// The drawing formulas that the fast and the reference inker share, checked
+// against values worked out by hand and against the formulas evaluated here
+// in the order they are written. The reference inker reports every point.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "base/math_util.h"
+#include "io/image_io.h"
+#include "render/engine.h"
+#include "support/settings_text.h"
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+struct Pt {
+  double x, y;
+};
+
+// The turn of a point about a centre, as written for rotatePointByIota.
+Pt turn(Pt p, Pt c, double a) {
+  return {std::cos(a) * (p.x - c.x) - std::sin(a) * (p.y - c.y) + c.x,
+          std::sin(a) * (p.x - c.x) + std::cos(a) * (p.y - c.y) + c.y};
+}
+
+// The final stage of a point: turned by a about the wobble centre w, moved
+// by the plane translation t, turned by phi about the plane centre u.
+Pt finish(Pt p, Pt w, double a = 0, Pt t = {0, 0}, Pt u = {0, 0}, double phi = 0) {
+  const Pt r = turn(p, w, a);
+  return turn({r.x + t.x, r.y + t.y}, u, phi);
+}
+
+// Linear interpolation through (x0, y0) and (x1, y1) at x, as written.
+double interpolate(double x1, double x, double x0, double y1, double y0) {
+  return ((x - x0) * y1 + (x1 - x) * y0) / (x1 - x0);
+}
+
+struct Formulas : ::testing::Test {
+  Engine engine;
+  Settings& s = engine.settings;
+  std::map<std::pair<int, int>, Pt> points;  // (step, k) -> the point handed to the inking
+
+  void SetUp() override {
+    engine.setInker(InkerKind::Reference);
+    engine.setThreads(1);
+    engine.random().seed(1);
+    engine.onPoint = [this](int i, int k, double x, double y) { points[{i, k}] = {x, y}; };
+    reset();
+  }
+  void reset() {
+    s = Settings();
+    s.ImageWidth = s.ImageHeight = 32;
+    s.Steps = 4;
+    s.StartGrain = s.EndGrain = 6;  // GrainMultiplier 2: G = 12, so point k = 2 has theta = pi/6
+    s.StartBumps = s.EndBumps = 3;  // with depth 2: q = sin(3 pi/6)/2 = 1/2 at theta = pi/6
+  }
+  void draw() {
+    points.clear();
+    engine.ClearPicture();
+    engine.DrawOrStop();
+  }
+
+  // Every step on a pixel of its own: radius 0, two points a step (theta 0
+  // and 2 pi), a path that moves two columns a step (one plane unit is one
+  // pixel), and splodges of the point's own pixel with weight 1.
+  void stepPerPixel(int steps) {
+    s.Steps = steps;
+    s.ImageWidth = 2 * steps;
+    s.ImageHeight = 4;
+    s.StartRadius = s.EndRadius = 0;
+    s.StartGrain = s.EndGrain = 1;
+    s.GrainMultiplier = 1;
+    s.ZorvaPointsXStart = 0.5 - steps;
+    s.ZorvaPointsXEnd = 0.5 + steps;
+    s.SplodgeStartLimit = s.SplodgeEndLimit = 0.5;
+  }
+  double& probe(int c, int i) { return engine.canvas().ColorArray(c, 2 * i, 2); }
+  // Add mode on black paper with white ink: a channel gains amount x weight.
+  void addOnBlack() {
+    s.White = false;
+    s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = 0;
+    s.StartMaxRed = s.StartMaxGreen = s.StartMaxBlue = s.EndMaxRed = s.EndMaxGreen = s.EndMaxBlue = 255;
+  }
+};
+
+// ---- worked points ---------------------------------------------------------------
+
+// Step 1 of 4 (t = 1/4), point k = 2 (theta = pi/6, c = cos theta, s = sin theta),
+// r = 1, q = 1/2, base position (-1, 0) and rotation centre (-1, 0) unless a
+// case says otherwise. Hand values to 1e-12; the written order exactly.
+const double th = kTwoPi / 12, c = std::cos(th), sn = std::sin(th), q = std::sin(th * 3) / 2;
+const Pt centre{-1, 0};
+const Pt sine{1 * c * (2 - q) / 2 + -1, 1 * sn*(2 - q) / 2 + 0};  // the Sine Wobble shape point
+const double quarterTurn = 90 * kPi / 180;
+
+struct WorkedPoint {
+  const char* name;
+  const char* settings;
+  int k;
+  Pt hand;
+  Pt (*written)();
+};
+
+const WorkedPoint kWorked[] = {
+    // (0.75 c - 1, 0.75 s) = (0.75 * 0.8660254 - 1, 0.375)
+    {"Sine Wobble", "", 2, {-0.350480947161671, 0.375}, [] { return finish(sine, centre); }},
+    // b = 1, d = 1: q = tan(-pi/6) = -0.5773503; (c (2 - q)/2 - 1, s (2 - q)/2)
+    {"Tan Thing",
+     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1",
+     2,
+     {0.1160254037844388, 0.6443375672974063},
+     [] {
+       const double qt = std::sin(-th * 1) / std::cos(-th * 1) / 1;
+       return finish({1 * c * (2 - qt) / 2 + -1, 1 * sn * (2 - qt) / 2 + 0}, centre);
+     }},
+    // (posX + 1, posY + c/q) = (0, 2c); turned 90 degrees about (0, 0): (-2c, 0); moved by (0.25, 0.5)
+    {"Line",
+     "FunctionNumber=2 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0 "
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5",
+     2,
+     {-1.4820508075688774, 0.5},
+     [] {
+       return finish({-1 + 1, 0 + c / q}, {0, 0}, quarterTurn, {0.25, 0.5});
+     }},
+    // ((1 + q) c^5 - 1, (1 - q) s^5) = (1.5 * 9 sqrt(3)/32 - 1, 0.5/32)
+    {"Circles",
+     "FunctionNumber=3",
+     2,
+     {-0.26929106555687965, 0.015625},
+     [] {
+       return finish({(1 + q) * 1 * (c * c * c * c * c) + -1, (1 - q) * 1 * (sn * sn * sn * sn * sn) + 0}, centre);
+     }},
+    // w = 1, h = 2: RockerB = sin^2(pi/4) + 1/4 = 3/4, RockerA = sin^2(pi/2) + 1/4 = 5/4: (3/4 c 3/4 - 1, 5/4 s 3/4)
+    {"Ellipses",
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2",
+     2,
+     {-0.5128607103712534, 0.46875},
+     [] {
+       const double b = std::sin(0.25 * (kPi * 1)), a = std::sin(0.25 * (kPi * 2));
+       return finish({1 * (b * b + 0.25) * c * (2 - q) / 2 + -1, 1 * (a * a + 0.25) * sn * (2 - q) / 2 + 0}, centre);
+     }},
+    // RockerA = cos^2(pi/2) + 1/4 = 1/4; X = 1.5 (3/4 c - 1), Y = 0.5 (s/4); J = 37, so
+    // beta = (37/37 + 1)(0 - 37/37) = -2; px turns (X, Y) about (-1, 0), py turns (px, Y)
+    {"Ellipses, UseEllipsesTwo",
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37",
+     2,
+     {-1.1405384412234738, 0.10178206569040064},
+     [] {
+       const double b = std::sin(0.25 * (kPi * 1)), a = std::cos(0.25 * (kPi * 2));
+       const double X = (1 + q) * (1 * (b * b + 0.25) * c + -1), Y = (1 - q) * (1 * (a * a + 0.25) * sn + 0);
+       const double beta = (37.0 / 37 + 1) * (0 - 37.0 / 37), px = turn({X, Y}, centre, beta).x;
+       return finish({px, turn({px, Y}, centre, beta).y}, centre);
+     }},
+    // w = 2, h = 3, J = pi/2: (sin(2 pi/6 + pi/2) 0.75 0.75 - 1, sin(3 pi/6) 0.75 0.75) = (0.5 * 0.5625 - 1, 0.5625)
+    {"Lissajous",
+     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2",
+     2,
+     {-0.71875, 0.5625},
+     [] {
+       const double f = 1 * 0.75 * (2 - q) / 2;
+       return finish({std::sin(2 * th + kPi / 2) * f + -1, std::sin(3 * th) * f + 0}, centre);
+     }},
+    // h = 2: gamma = cos(2 pi 1/4 2)/3 = -1/3; base = (-1, 0) turned about (2, 0): (2 - 3 cos(1/3), 3 sin(1/3));
+    // D = 2: shape = (1.5 (c + cos(pi/12))/2, 1.5 (s + sin(pi/12))/2) + base
+    {"Test",
+     "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2",
+     2,
+     {0.539092583610917, 1.5506983742153473},
+     [] {
+       const Pt base = turn({-2 + (2 - -2) * 0.25, 0}, {2, 0}, std::cos(kTwoPi * 0.25 * 2) / (2 + 1));
+       const double D = 1 + 1 + 0.0, cA = std::cos(1 * th / D), sA = std::sin(th * 1 / D);
+       return finish({(1 + q) * (c + cA) / 2 + base.x, (1 + q) * (sn + sA) / 2 + base.y}, centre);
+     }},
+    // Path (0, 0) to (1, 0), w = 1, h = 2, angle 90 degrees about (0, 0). delta = pi/2: base = (1, 0)
+    // turned about (0, 0) + (cos delta, sin delta)/2 = (0, 1.5); E = 2: shape = ((c/2 + 1.5) c,
+    // (s/2 + 1.5) s + 1.5); the wobble centre moves by sin(2 theta) on both axes
+    {"plovk2716",
+     "FunctionNumber=7 StartEllipseHeight=2 EndEllipseHeight=2 ZorvaPointsXStart=0 ZorvaPointsXEnd=1 StartIota=90 "
+     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0",
+     2,
+     {-0.6429491924311228, 1.6740381056766584},
+     [] {
+       const double delta = kTwoPi * 0.25 * 1, cB = std::cos(th * 1) / 2, sB = std::sin(th * 1) / 2;
+       const Pt end = turn({1, 0}, {0, 0}, delta),
+                base{end.x + std::cos(delta) / (1 + 1), end.y + std::sin(delta) / (1 + 1)};
+       const Pt p{(cB + 1 + q) * c + base.x, (sB + 1 + q) * sn + base.y};
+       return finish(p, {0 + std::sin(th * 2), 0 + std::sin(th * 2)}, quarterTurn);
+     }},
+    // Rotation centre (0.5, 0.25), angle 90 degrees: wobble centre (c/2 + 0.5, s/2 + 0.25) ...
+    {"Wobble",
+     "Wobble=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
+     2,
+     {1.0580127018922194, -0.7834936490538904},
+     [] {
+       return finish(sine, {1 * c / 2 + 0.5, 1 * sn / 2 + 0.25}, quarterTurn);
+     }},
+    // ... and with "31" (c/2 + 0.5, c/2 + 0.25)
+    {"Wobble, 31",
+     "Wobble=1 31=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
+     2,
+     {1.2410254037844388, -0.600480947161671},
+     [] {
+       return finish(sine, {1 * c / 2 + 0.5, 1 * c / 2 + 0.25}, quarterTurn);
+     }},
+    // k = 1 (theta = 0, q = 0): the point (0, 0). One rock from 10 to 30 degrees at tr = 1/4:
+    // rho = (10 + 20/4) = 15 degrees, a = sin(2 pi/4) rho = pi/12: (-1 + cos 15, sin 15)
+    {"Rocker",
+     "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30",
+     1,
+     {-0.03407417371093169, 0.25881904510252074},
+     [] {
+       const double rho = (10 * 1.0 + 0 + (30 * 1.0 + 0 - (10 * 1.0 + 0)) * 0.25) * kPi / 180;
+       return finish({1 * 1 * (2 - 0) / 2 + -1, 1 * 0 * (2 - 0) / 2 + 0}, centre,
+                     0 + std::sin((1 * 1.0 + 0) * 0.25 * kTwoPi) * rho);
+     }},
+    // The Sine Wobble point moved by (0.25, 0) and turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.3504809 + 0.25 -
+    // 0.5)
+    {"Plane",
+     "PlaneStartRotationAngle=90 PlaneEndRotationAngle=90 PlaneStartRotationX=0.5 PlaneEndRotationX=0.5 "
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25",
+     2,
+     {0.125, -0.600480947161671},
+     [] {
+       return finish(sine, centre, 0, {0.25, 0}, {0.5, 0}, 90 * 1.0 * kPi / 180);
+     }},
+};
+
+TEST_F(Formulas, WorkedPoints) {
+  for (const WorkedPoint& w : kWorked) {
+    SCOPED_TRACE(w.name);
+    reset();
+    test::setKeys(s, w.settings);
+    draw();
+    ASSERT_TRUE(points.count({1, w.k}));
+    const Pt p = points[{1, w.k}], expected = w.written();
+    EXPECT_NEAR(p.x, w.hand.x, 1e-12);
+    EXPECT_NEAR(p.y, w.hand.y, 1e-12);
+    EXPECT_EQ(p.x, expected.x);
+    EXPECT_EQ(p.y, expected.y);
+  }
+}
+
+// g := max(g, 1): a grain of 1 or less still draws G = GrainMultiplier points a turn.
+TEST_F(Formulas, GrainBelowOneCountsAsOne) {
+  auto pointsOfATurn = [](double G) {
+    int n = 0;
+    for (double theta = 0; theta <= kTwoPi; theta = theta + kTwoPi / G) ++n;
+    return n;
+  };
+  s.Steps = 1;
+  s.GrainMultiplier = 3;
+  for (double grain : {1.0, 0.5, 0.0, -7.0, 1.5}) {
+    s.StartGrain = s.EndGrain = grain;
+    draw();
+    const std::size_t expected = static_cast<std::size_t>(pointsOfATurn(3 * std::max(grain, 1.0)));
+    EXPECT_EQ(points.size(), expected) << grain;
+    EXPECT_EQ(points.rbegin()->first.second, static_cast<int>(expected)) << grain;
+  }
+}
+
+// ---- step values: amount, preview, colour ----------------------------------------------
+
+// Preview draws step 0 and the steps 1, 21, 41, ... with ten times the amount;
+// the amount runs from StartAmount to EndAmount (hundredths).
+TEST_F(Formulas, PreviewAndAmount) {
+  stepPerPixel(45);
+  addOnBlack();
+  s.StartAmount = 100;
+  s.EndAmount = 300;
+  for (bool preview : {false, true}) {
+    if (preview) engine.togglePreview();
+    draw();
+    for (int i = 0; i < 45; ++i) {
+      double a = interpolate(45, i, 0, 300 * 1.0, 100 * 1.0) / 100;
+      if (preview) a = a * 10;
+      double v = 0;
+      for (int point = 0; point < 2; ++point) v = std::clamp(v + a * 1 * 255 / 255, 0.0, 255.0);
+      const bool drawn = !preview || i == 0 || i % 20 == 1;
+      EXPECT_EQ(probe(0, i), drawn ? v : 0) << i << (preview ? " preview" : "");
+      EXPECT_EQ(engine.canvas().FirstStepArray(2 * i, 2), drawn ? i : kNeverPainted) << i;
+    }
+  }
+  EXPECT_DOUBLE_EQ(probe(1, 21), 2 * (100 + 200 * 21 / 45.0) / 100 * 10);  // two points of 19.33
+  EXPECT_DOUBLE_EQ(probe(2, 1), 2 * 10 * (100 + 200 / 45.0) / 100);
+}
+
+// With "Use colors as limits?" in Add mode white paper takes the step colour
+// at once, so every probe shows its step's colour.
+TEST_F(Formulas, StepColours) {
+  stepPerPixel(8);
+  s.White = false;
+  s.UseColorsAsLimits = true;
+  struct Mode {
+    bool aba, newColor;
+    int multiplier;
+    double red5;  // step 5, by hand
+  } modes[] = {
+      {false, false, 1, 3 * 255 / 8.0},  // k = 5: (5 end + 3 start)/8
+      {true, false, 1, 255 / 4.0},       // k = 5 >= 4: back from the end, (3 end + 1 start)/4
+      {false, false, 2, 6 * 255 / 8.0},  // k = 10 mod 8 = 2
+      {true, false, 2, 255 / 2.0},       // k = 2 < 4: (2 end + 2 start)/4, towards the end
+      {false, true, 2, 3 * 255 / 8.0},   // alternative colouring: straight from start to end
+  };
+  for (const Mode& m : modes) {
+    s.ABA = m.aba;
+    s.NewColor = m.newColor;
+    s.StepColorMultiplier = m.multiplier;
+    draw();
+    SCOPED_TRACE(testing::Message() << "ABA " << m.aba << ", NewColor " << m.newColor << ", x" << m.multiplier);
+    EXPECT_EQ(probe(0, 5), m.red5);
+    for (int i = 0; i < 8; ++i) {
+      const int k = (i * m.multiplier) % 8;
+      for (int ch : {0, 2}) {
+        const double start = ch == 0 ? 255 : 0, end = 255 - start;  // red to blue
+        double expected;
+        if (m.newColor)
+          expected = interpolate(8, i, 0, end, start);
+        else if (!m.aba)
+          expected = interpolate(8, k, 0, end, start);
+        else if (k < 8 / 2.0)
+          expected = interpolate(8 / 2.0, k, 0, end, start);
+        else
+          expected = interpolate(8, k, 8 / 2.0, start, end);
+        EXPECT_EQ(probe(ch, i), expected) << "step " << i << ", channel " << ch;
+      }
+    }
+  }
+}
+
+// ---- the point's colour vector ------------------------------------------------------
+
+// Rings of 12 points at three places, Add mode on black with white ink: a
+// pixel that exactly one point reached holds amount x the point's vector.
+TEST_F(Formulas, AlternativeColouring) {
+  addOnBlack();
+  s.ImageWidth = s.ImageHeight = 64;
+  s.Steps = 3;
+  s.StartRadius = s.EndRadius = 50;
+  s.ZorvaPointsXStart = -1;
+  s.ZorvaPointsXEnd = 1;
+  s.SplodgeStartLimit = s.SplodgeEndLimit = 0.5;
+  s.StartAmount = s.EndAmount = 5000;
+  s.NewColor = true;
+  s.StepColorMultiplier = 1;
+  s.ThetaColorMultiplier = 2;
+  // The pixel of a plane point at scale 2 on 64 x 64.
+  auto pixel = [](Pt p) {
+    return std::pair<int, int>(static_cast<int>((p.x + (64.0 / 64) * 2) * (64.0 / 64) * 64 / (2 * 2)),
+                               static_cast<int>((p.y + 2) * 64 / (2 * 2)));
+  };
+  // The animation's phase turns the first method's colours.
+  for (const auto& [method063, phi] : {std::pair{false, 0.0}, {true, 0.0}, {false, 0.7}}) {
+    SCOPED_TRACE(method063 ? "063 method" : "first method, phase " + std::to_string(phi));
+    s.OneOrTwo = method063;
+    if (phi != 0) {
+      FrameValues frame = stillFrame(s, 0);
+      frame.AnimationPhase = phi;
+      engine.beginAnimation();
+      engine.setAnimationFrame(frame);
+    }
+    draw();
+    engine.endAnimation();
+    std::map<std::pair<int, int>, int> hits;
+    for (const auto& [key, p] : points) ++hits[pixel(p)];
+    int checked = 0;
+    for (const auto& [key, p] : points) {
+      const auto [px, py] = pixel(p);
+      if (hits[{px, py}] != 1) continue;
+      const double w = 1;
+      const int step = key.first, k = key.second, N = 12;
+      const double a = 2 * 1 * 1.0 * step * kPi / 3 + 2 * phi, b = 2 * 2 * 1.0 * k * kPi / N + phi;
+      const double x = p.x, y = p.y;
+      const std::array<double, 3> col =
+          method063 ? std::array<double, 3>{std::fabs(std::max(std::sin(x * y), std::cos(y * y))) / 2 * w,
+                                            std::fabs(std::max(std::sin(y * x), std::cos(x * x))) / 2 * w,
+                                            std::fabs(std::max(std::cos(x + y), std::sin(x * y))) * w}
+                    : std::array<double, 3>{(1 - std::cos(phi - a + b)) * w, (1 - std::sin(phi + a - b)) * w,
+                                            (1 - std::cos(phi + a + b)) * w};
+      for (int ch = 0; ch < 3; ++ch) {
+        const double amount = 50 * col[static_cast<std::size_t>(ch)];
+        EXPECT_EQ(engine.canvas().ColorArray(ch, px, py), std::clamp(0 + amount * 255 / 255, 0.0, 255.0))
+            << "step " << step << ", k " << k << ", channel " << ch;
+      }
+      ++checked;
+    }
+    EXPECT_GE(checked, 24);
+  }
+}
+
+// Opaque source-image inking: a pixel that is not untouched paper keeps its
+// colour when its first step is at or before step - Steps x threshold (or it
+// was never inked), and takes the image's colour otherwise.
+TEST_F(Formulas, OpaqueThreshold) {
+  test::TempDir dir;
+  // One column, eight rows; row-table entry e (bottom-up) is (20 + 10e, 60 + 5e, 100).
+  std::vector<std::uint8_t> rgb;
+  for (int y = 0; y < 8; ++y)
+    for (int v : {20 + 10 * (7 - y), 60 + 5 * (7 - y), 100}) rgb.push_back(static_cast<std::uint8_t>(v));
+  ASSERT_FALSE(writePng(dir.file("rows.png"), 1, 8, rgb.data(), 3, nullptr));
+  auto setUp = [&](bool white, int bg, int steps, double threshold) {
+    reset();
+    stepPerPixel(steps);
+    s.ZorvaPointsXEnd = s.ZorvaPointsXStart;  // every step on the pixel of step 0
+    s.White = white;
+    s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = bg;
+    ASSERT_TRUE(engine.LoadSourceImage(dir.file("rows.png")));
+    s.UseOpaquePixels = true;
+    s.SourceImageOpacityThreshold = threshold;
+    s.SourceImageStartThetaColorMultiplier = s.SourceImageEndThetaColorMultiplier = 0;  // column 0
+    s.SourceImageStartOffsetOverall = s.SourceImageEndOffsetOverall = 0;                // step s samples entry s
+    draw();
+  };
+  // Threshold step = step - 8 x 0.25. Step 0 paints untouched paper (first step 0); step 1:
+  // 0 > 1 - 2, painted over with entry 1; step 2: 0 <= 2 - 2, kept; and so on.
+  for (bool white : {true, false}) {
+    setUp(white, white ? 255 : 0, 8, 0.25);
+    EXPECT_EQ(probe(0, 0), 30);
+    EXPECT_EQ(probe(1, 0), 65);
+    EXPECT_EQ(probe(2, 0), 100);
+  }
+  // Grey paper is not untouched: its first point finds a pixel never inked and keeps it, the
+  // second one (theta = 2 pi) a pixel first inked at step 0 <= 0 - 1 x 0; marked all the same.
+  setUp(true, 200, 1, 0);
+  EXPECT_EQ(probe(0, 0), 200);
+  EXPECT_EQ(engine.canvas().FirstStepArray(0, 2), 0);
+}
+
+// ---- composition ---------------------------------------------------------------------
+
+// Three painted pixels whose ink differs from the paper by 100, 50 and 0 in
+// every channel, and one unpainted pixel.
+TEST_F(Formulas, Normalisation) {
+  s.ImageWidth = 4;
+  s.ImageHeight = 1;
+  s.Steps = 1;
+  s.StartDepth = s.EndDepth = 0;  // the drawing inks nothing; it only composes
+  s.InterpolateColors = true;
+  struct Case {
+    bool white;
+    double D;
+    std::array<int, 3> bytes;
+  } cases[] = {
+      // N = 255 - atan(d/100): 255 - pi/4, 255 - atan(1/2), 255; hi = 255, lo = 255 - pi/4, top = 255;
+      // k = sqrt(3 255^2) / sqrt(3 (pi/4)^2) = 1020/pi; out = 255 - (255 - N) k = 0, 104.46, 255.
+      {true, 1, {0, 104, 255}},
+      // N = atan(d/100); hi = pi/4, lo = 0, top = 0; out = N k = 255, 150.54, 0.
+      {false, 1, {255, 151, 0}},
+      // D = 0.4: q = (255 - N)(-1.5) + N and N/0.4 spread 2.5 times as far, so k = 408/pi:
+      // 255 - (pi/4) 408/pi = 153, 255 - atan(1/2) 408/pi = 194.79; and 102, 60.21.
+      {true, 0.4, {153, 195, 255}},
+      {false, 0.4, {102, 60, 0}},
+  };
+  for (const Case& n : cases) {
+    SCOPED_TRACE(testing::Message() << "White " << n.white << ", D " << n.D);
+    s.White = n.white;
+    s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = n.white ? 255 : 0;
+    engine.ClearPicture();
+    for (int x = 0; x < 3; ++x) {
+      for (int ch = 0; ch < 3; ++ch) engine.canvas().ColorArray(ch, x, 0) = n.white ? 155 + 50 * x : 100 - 50 * x;
+      engine.canvas().FirstStepArray(x, 0) = 0;
+    }
+    engine.setNormalisationDivisor(n.D);
+    engine.DrawOrStop();
+    for (int x = 0; x < 4; ++x)
+      for (int ch = 0; ch < 3; ++ch)
+        EXPECT_EQ(engine.picture().row(0)[x * 3 + ch],
+                  x < 3 ? n.bytes[static_cast<std::size_t>(x)] : (n.white ? 255 : 0))
+            << "pixel " << x;
+  }
+}
+
+}  // namespace
+}  // namespace zorva

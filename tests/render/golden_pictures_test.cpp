@@ -1,0 +1,196 @@
+// Small pictures of every drawing function and colour mode, pinned by the
+// hash of their decoded pixels and of the PNG file. The formulas behind them
+// are checked one by one in formulas_test.cpp; these pins were taken after
+// those passed and after the pictures were looked at. A change of the pixel
+// hash is a change of the drawing; a change of the file hash alone is a
+// change of the PNG encoding only.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+
+#include "io/image_io.h"
+#include "render/engine.h"
+#include "support/fnv_hash.h"
+#include "support/test_support.h"
+
+namespace zorva {
+namespace {
+
+enum SourceUse { kNoSource, kSource, kOpaqueSource };
+
+struct Golden {
+  const char* name;
+  void (*set)(Settings&);
+  SourceUse source;
+  std::uint64_t pixels, file;
+};
+
+void addOnBlack(Settings& s) {
+  s.White = false;
+  s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = 0;
+}
+
+const Golden kGolden[] = {
+    {"Sine Wobble", [](Settings&) {}, kNoSource, 0x22d38de285b85405, 0x5560b0e49f08e245},
+    {"Tan Thing, tangent bumps", [](Settings& s) { s.FunctionNumber = 1, s.TanBumps = true; }, kNoSource,
+     0x6c1a0abc7e3a352c, 0xe1a18d935691cfda},
+    {"Line", [](Settings& s) { s.FunctionNumber = 2; }, kNoSource, 0xb27f96117deb02cc, 0xc9b62acdafb04cd0},
+    {"Circles", [](Settings& s) { s.FunctionNumber = 3; }, kNoSource, 0xf54a3536c15e9bac, 0x3f82e747cb8fb5f4},
+    {"Ellipses", [](Settings& s) { s.FunctionNumber = 4, s.EndEllipseHeight = 2; }, kNoSource, 0xff4125059a9caeaf,
+     0xab0f157060267a05},
+    {"Ellipses, alternate",
+     [](Settings& s) { s.FunctionNumber = 4, s.UseEllipsesTwo = s.EllipsesTwo = true, s.LissaDelta = 5; }, kNoSource,
+     0x9f7bca4152e6b6bd, 0x61cfb174d5ee115c},
+    {"Lissajous",
+     [](Settings& s) { s.FunctionNumber = 5, s.StartEllipseWidth = 2, s.EndEllipseHeight = 3, s.LissaDelta = 2; },
+     kNoSource, 0xf4d58029b8869230, 0xa9a85518280aa78f},
+    {"Test", [](Settings& s) { s.FunctionNumber = 6, s.EndEllipseHeight = 2; }, kNoSource, 0xd19ef78725eefd32,
+     0xd02def8e0149aade},
+    {"plovk2716",
+     [](Settings& s) {
+       s.FunctionNumber = 7, s.EndEllipseHeight = 2, s.ZorvaPointsXStart = -0.5, s.ZorvaPointsXEnd = 0.5;
+     },
+     kNoSource, 0xf8e8d3d4717d6e6f, 0x9420435274ce7850},
+    {"Add on black", [](Settings& s) { addOnBlack(s); }, kNoSource, 0xc09522b25242836b, 0xfcc575d4ecf1fe16},
+    {"Best Guess on grey",
+     [](Settings& s) { s.White = false, s.BestGuess = true, s.BgMaxRed = s.BgMaxGreen = 60, s.BgMaxBlue = 20; },
+     kNoSource, 0xbd2453bd13858eca, 0x33c7b32a9532a800},
+    {"Colours as limits, Add", [](Settings& s) { s.White = false, s.UseColorsAsLimits = true; }, kNoSource,
+     0x9d3312df450bb405, 0x54f800b314b89ab0},
+    {"Colours as limits, Subtract", [](Settings& s) { s.UseColorsAsLimits = true; }, kNoSource, 0xa4993919d9553ac1,
+     0x11d40ce0ce264af3},
+    {"Normalise, Subtract", [](Settings& s) { s.InterpolateColors = true; }, kNoSource, 0xb347e22cf9f11185,
+     0x4c5724f911dd643},
+    {"Normalise, Add", [](Settings& s) { addOnBlack(s), s.InterpolateColors = true; }, kNoSource, 0x5c51c5c54de0d3c5,
+     0xe819307d4ff2330f},
+    {"A -> B -> A", [](Settings& s) { s.ABA = true, s.StepColorMultiplier = 2; }, kNoSource, 0xc2be0389dc9ac764,
+     0xdfef43b57d5d4323},
+    {"Alternative colouring", [](Settings& s) { s.NewColor = true, s.ThetaColorMultiplier = 3; }, kNoSource,
+     0xa9f74149920b5878, 0xa0e32bc968e67d26},
+    {"Alternative colouring, 063", [](Settings& s) { s.NewColor = s.OneOrTwo = true; }, kNoSource, 0xa26b0e221af64b1a,
+     0x6ad4dff4ef453761},
+    {"Source image", [](Settings&) {}, kSource, 0x74e8d2d306651847, 0x57a70f62b066852},
+    {"Source image, opaque", [](Settings&) {}, kOpaqueSource, 0x74d5b0bf42534034, 0x39281cd4f55154e7},
+    {"Source image, opaque, Add", [](Settings& s) { addOnBlack(s); }, kOpaqueSource, 0x1990603b205052,
+     0x5b683a65c1098265},
+    {"Old inking", [](Settings& s) { s.BoolInk246 = true; }, kNoSource, 0x5fecf5c87c5d2976, 0xe6fb03c0151d40e1},
+    {"Old inking, source image, opaque", [](Settings& s) { s.BoolInk246 = true; }, kOpaqueSource, 0x9a281b631ee21782,
+     0x7327a3c282b83eac},
+    {"Wobble", [](Settings& s) { s.Wobble = true; }, kNoSource, 0x3fd3af53730955b8, 0xe1c9f95f11d9a8c5},
+    {"Wobble, 31", [](Settings& s) { s.Wobble = s.Use31 = true; }, kNoSource, 0xab24a1b455742313, 0x8788ef88387a9fcd},
+    {"Random scatter", [](Settings& s) { s.UseIotaExtra = true; }, kNoSource, 0x879f85780360901b, 0xcb1f266f887e5641},
+    {"Rocks", [](Settings& s) { s.NumberOfRocks = 2, s.StartRockerAmount = 20, s.EndRockerAmount = 60; }, kNoSource,
+     0x2fe4a8a1f4e6bc03, 0x7c41b60bc61f45e3},
+    {"Plane rotation and translation",
+     [](Settings& s) {
+       s.PlaneStartRotationAngle = 10, s.PlaneEndRotationAngle = 80, s.PlaneStartRotationX = 0.5,
+       s.PlaneEndTranslationY = 0.6;
+     },
+     kNoSource, 0x3796f96356fa901c, 0x17b8fcc9c59dfb6f},
+    {"Dimmer, Z factor, grain by depth",
+     [](Settings& s) { s.UseDimmer = s.UseZFactor = s.AdjustGrain = s.GrainByDepth = true; }, kNoSource,
+     0xc81d3fd569bb1873, 0xd3efcc38d7056545},
+};
+
+// PNG bytes to 8-bit RGB rows, top first, by libpng itself.
+std::vector<std::uint8_t> decodePng(const std::string& bytes, int& width, int& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<std::uint8_t> rgb;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return rgb;
+  image.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return rgb;
+}
+
+struct Rendered {
+  std::uint64_t pixels = 0, file = 0;
+};
+
+Rendered render(const Golden& g, const test::TempDir& dir, const std::string& source, int threads) {
+  Engine engine;
+  engine.setThreads(threads);
+  engine.random().seed(20260101);
+  engine.setNormalisationDivisor(1);  // as after reading settings
+  Settings& s = engine.settings;
+  s.ImageWidth = 64;
+  s.ImageHeight = 48;
+  s.Steps = 6;
+  s.StartGrain = 30;
+  s.EndGrain = 50;
+  s.StartRadius = 60;
+  s.EndRadius = 110;
+  s.StartBumps = 3;
+  s.EndBumps = 6;
+  s.EndIota = 120;
+  s.StartAmount = s.EndAmount = 2500;
+  g.set(s);
+  if (g.source != kNoSource) {
+    EXPECT_TRUE(engine.LoadSourceImage(source));
+    s.UseOpaquePixels = g.source == kOpaqueSource;
+  }
+  engine.ClearPicture();
+  engine.DrawOrStop();
+
+  // ZORVA_GOLDEN_DIR keeps the pictures for looking at.
+  const char* keep = std::getenv("ZORVA_GOLDEN_DIR");
+  const std::string stem = (keep ? std::string(keep) + "/" : dir.file("")) + g.name + " " + std::to_string(threads);
+  const auto png = engine.buttonSaveImageClick(stem);
+  EXPECT_TRUE(png);
+  if (!png) return {};
+  const std::string bytes = test::readFile(*png);
+  int w = 0, h = 0;
+  const std::vector<std::uint8_t> rgb = decodePng(bytes, w, h);
+  EXPECT_EQ(w, 64);
+  EXPECT_EQ(h, 48);
+  if (rgb.size() != 64u * 48 * 3) return {};
+
+  // The file holds the picture, and the picture is not blank paper.
+  const Bitmap24& pic = engine.picture();
+  int inked = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const std::uint8_t* p = pic.row(y) + x * 3;
+      const std::uint8_t* q = &rgb[static_cast<std::size_t>((y * 64 + x) * 3)];
+      EXPECT_TRUE(q[0] == p[2] && q[1] == p[1] && q[2] == p[0]) << x << "," << y;
+      inked += q[0] != s.BgMaxRed || q[1] != s.BgMaxGreen || q[2] != s.BgMaxBlue;
+    }
+  EXPECT_GE(inked, 200) << "a nearly blank picture";
+  return {test::fnv1a64(rgb.data(), rgb.size()), test::fnv1a64(bytes)};
+}
+
+TEST(GoldenPictures, Fnv1a64KnownValues) {
+  EXPECT_EQ(test::fnv1a64(""), 0xcbf29ce484222325ull);
+  EXPECT_EQ(test::fnv1a64("a"), 0xaf63dc4c8601ec8cull);
+  EXPECT_EQ(test::fnv1a64("foobar"), 0x85944171f73967e8ull);
+}
+
+TEST(GoldenPictures, EveryFunctionAndColourMode) {
+  test::TempDir dir;
+  // A 6 x 4 source image with a colour of its own in every pixel.
+  std::vector<std::uint8_t> rgb;
+  for (int i = 0; i < 6 * 4; ++i)
+    for (int v : {i * 10, 240 - i * 7, (i % 3) * 120}) rgb.push_back(static_cast<std::uint8_t>(v));
+  const std::string source = dir.file("source.png");
+  ASSERT_FALSE(writePng(source, 6, 4, rgb.data(), 6 * 3, nullptr));
+
+  for (const Golden& g : kGolden) {
+    SCOPED_TRACE(g.name);
+    const Rendered one = render(g, dir, source, 1), two = render(g, dir, source, 2);
+    EXPECT_EQ(two.pixels, one.pixels) << "the picture depends on the number of threads";
+    EXPECT_EQ(two.file, one.file);
+    EXPECT_EQ(one.pixels, g.pixels) << "the drawing changed; now {\"" << g.name << "\", ..., 0x" << std::hex
+                                    << one.pixels << ", 0x" << one.file << "}";
+    if (one.pixels == g.pixels) {
+      EXPECT_EQ(one.file, g.file) << "same pixels, other PNG bytes: the encoding changed; now 0x" << std::hex
+                                  << one.file;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorva
