@@ -126,6 +126,10 @@ TEST_F(AnimationWindowTest, InitShowsTheRecord) {
   // No NumberOfFrames: the slider's minimum, which becomes the stored value.
   EXPECT_EQ(w->tbFrames->value(), 1);
   EXPECT_EQ(settings().NumberOfFrames, 1);
+  // Also when the slider already stands at 1.
+  settings().NumberOfFrames = 0;
+  w->Init();
+  EXPECT_EQ(settings().NumberOfFrames, 1);
   EXPECT_EQ(w->tbOffset->value(), 250);
   EXPECT_EQ(w->lblOffset->text(), "250");
   EXPECT_EQ(settings().AnimationOffset, 250);
