@@ -179,6 +179,20 @@ Options parse(int argc, char** argv) {
   return o;
 }
 
+// "2h05m", "3m20s", "12s".
+std::string formatDuration(double s) {
+  if (!(s < 3.6e9)) return "more than a million hours";
+  const long long total = static_cast<long long>(std::ceil(std::max(0.0, s)));
+  char buf[32];
+  if (total >= 3600)
+    std::snprintf(buf, sizeof buf, "%lldh%02lldm", total / 3600, (total / 60) % 60);
+  else if (total >= 60)
+    std::snprintf(buf, sizeof buf, "%lldm%02llds", total / 60, total % 60);
+  else
+    std::snprintf(buf, sizeof buf, "%llds", total);
+  return buf;
+}
+
 // Messages go to standard error; progress is a bar on a terminal.
 class TerminalHost : public Host {
  public:
@@ -229,17 +243,6 @@ class TerminalHost : public Host {
   bool showsPicture() override { return false; }
 
  private:
-  static std::string formatDuration(double s) {
-    const long long total = static_cast<long long>(std::ceil(s));
-    char buf[32];
-    if (total >= 3600)
-      std::snprintf(buf, sizeof buf, "%lldh%02lldm", total / 3600, (total / 60) % 60);
-    else if (total >= 60)
-      std::snprintf(buf, sizeof buf, "%lldm%02llds", total / 60, total % 60);
-    else
-      std::snprintf(buf, sizeof buf, "%llds", total);
-    return buf;
-  }
   bool showProgress_;
   std::string framePrefix_;
   int max_ = 0;
@@ -386,6 +389,25 @@ int runRenderCommand(int argc, char** argv) {
   if (options.transparent) engine.toggleTransparency();
 
   engine.ClearPicture();
+  // A drawing of more than a minute says so before it starts; frames count
+  // as one drawing each.
+  const WorkEstimate work = engine.estimateWork();
+  int drawings = 1;
+  if (options.animate) {
+    const auto [first, last] = *frameRange(engine, options);
+    drawings = last - first + 1;
+  }
+  if (const double seconds = work.seconds(engine.threads()) * drawings; seconds > 60) {
+    char line[240];
+    if (drawings == 1)
+      std::snprintf(line, sizeof line, "this drawing inks about %.2g pixels from %.2g points in %.0f steps",
+                    work.pixelUpdates, work.points, work.steps);
+    else
+      std::snprintf(line, sizeof line, "each of these %d frames inks about %.2g pixels from %.2g points in %.0f steps",
+                    drawings, work.pixelUpdates, work.points, work.steps);
+    std::cerr << "zorva-render: " << line << ": about " << formatDuration(seconds) << " on " << engine.threads()
+              << (engine.threads() == 1 ? " thread" : " threads") << "\n";
+  }
   if (options.animate) return animate(engine, host, options, seed);
   const auto started = std::chrono::steady_clock::now();
   engine.DrawOrStop();

@@ -76,19 +76,7 @@ void Engine::ClearPicture() {
 }
 
 void Engine::computeMultiplierValues(double t) {
-  for (int i = 0; i < kMultiplierCount; ++i) {
-    const auto& slot = multiplierSlots_[static_cast<std::size_t>(i)];
-    double value = 1.0;
-    if (slot.curve.GetLength() >= 1) {
-      if (!toggles_.useArctan2) {
-        value = slot.bezier.GetYAt(t) + 1.0;
-      } else {
-        const double x = slot.bezier.GetXAt(t);
-        if (x != 0) value = std::atan2(slot.bezier.GetYAt(t), x);
-      }
-    }
-    step_.MultiplierValues[static_cast<std::size_t>(i)] = value;
-  }
+  for (int i = 0; i < kMultiplierCount; ++i) step_.MultiplierValues[static_cast<std::size_t>(i)] = multiplierValue(i, t);
 }
 
 // Steps 6 to 15 of step i: the points, the function's factors and values,

@@ -31,6 +31,12 @@ namespace zorva {
 
 enum class InkerKind { Fast, Reference };
 
+// The work a drawing will be, roughly: its drawn steps, points and pixel updates.
+struct WorkEstimate {
+  double steps = 0, points = 0, pixelUpdates = 0;
+  double seconds(int threads) const;  // at the speed of an ordinary core
+};
+
 // The Zorva menu's per-step toggles and the other switches that are not
 // stored with the settings.
 struct DrawToggles {
@@ -159,6 +165,8 @@ class Engine {
   static std::string companionCurveName(const std::string& iniFileName, int slot);
 
   // ---- drawing -------------------------------------------------------------
+  // How much work drawing the current settings will be.
+  WorkEstimate estimateWork() const;
   void DrawOrStop();
   // The driver: one drawing, with the frame's values while animating.
   void RunDrawing();
@@ -241,12 +249,14 @@ class Engine {
   void reportNotFinite(const char* what, int step);
   // The driver's steps 3 to 15 for one step; false when the step is skipped.
   void computeMultiplierValues(double t);
+  double multiplierValue(int slot, double t) const;
   bool computeStepValues(int fn, int i, int Steps, const FrameValues& fv);
   // Steps 1 to 8 of a step: false when the step draws nothing.
   bool prepareStep(StepFrame& f);
   void drawStepReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels);
   PointShapes pointShapes() const;
   std::pair<double, double> mouseInPlane();
+  bool stopPending();
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
   template <typename Base>
   void composePicture(const Base* base);

@@ -244,7 +244,7 @@ FastInker::Plan FastInker::planInking(const StepFrame& f, const InkStep& ink, co
 // entry ringAt + j when the ring is in use); returns how many come before the
 // first that failed, and whether one of those has a colour that is not a
 // finite number.
-int FastInker::computePoints(const StepFrame& f, const PointSources& sources, const InkStep& ink,
+int FastInker::computePoints(const StepFrame& f, const StepSources& sources, const InkStep& ink,
                              const PixelMapper& pixels, std::size_t ringAt, std::int32_t k, bool& badColours) {
   Scratch& sc = *sc_;
   const int M = static_cast<int>(sc.theta.size());
@@ -341,14 +341,13 @@ bool FastInker::inkByReference(const StepFrame& f, const InkStep& ink, const Pix
   return true;
 }
 
-void FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good) {
+bool FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good,
+                            const StepSources& sources) {
   Scratch& sc = *sc_;
   const int W = canvas.W, H = canvas.H;
   // Counted in doubles: a splodge of a billion pixels across does not fit a 64-bit integer squared.
   const double side = 2 * static_cast<double>(plan.R) + 1;
   const double perPoint = plan.table ? static_cast<double>(sc.offsets.size()) : side * side;
-  const int bands = bandsFor(perPoint * good, H);
-  splitBands(sc.bandEdges, sc.rowCount, sc.ink.data(), good, bands, std::min<long long>(plan.R, H), H);
   if (plan.plainClamp && plan.table && sc.pairsWidth != W) {
     sc.pairs.clear();
     for (std::size_t o = 0; o + 1 < sc.offsets.size(); o += 2) {
@@ -359,48 +358,79 @@ void FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas
     }
     sc.pairsWidth = W;
   }
-  SplodgeBand job{canvas.color.data(), canvas.firstStep.data(), W, 0, 0, sc.ink.data(), sc.detail.data(), good, plan.R,
-                  plan.table, plan.plainClamp, plan.plainClamp && plan.table && sc.pairsWidth == W, &sc.offsets,
-                  &sc.rowStart, &sc.pairs, &ink, &plan.plain};
-  sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
-  pool_->run(bands, [&](int band) {
-    SplodgeBand mine = job;
-    mine.y0 = sc.bandEdges[static_cast<std::size_t>(band)];
-    mine.y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
-    sc.bandUpdates[static_cast<std::size_t>(band)] = inkSplodgeBand(mine);
-  });
-  for (std::uint64_t u : sc.bandUpdates) stats_.pixelUpdates += u;
-  stats_.points += static_cast<std::uint64_t>(good);
+  const SplodgeBand job{canvas.color.data(), canvas.firstStep.data(), W, 0, 0, nullptr, nullptr, 0, plan.R, plan.table,
+                        plan.plainClamp, plan.plainClamp && plan.table && sc.pairsWidth == W, &sc.offsets,
+                        &sc.rowStart, &sc.pairs, &ink, &plan.plain};
+  // Points in batches of bounded work, so a stop request is seen in time;
+  // every pixel still receives its points in order.
+  const int batch = static_cast<int>(std::clamp(tuning.batchUpdates / std::max(perPoint, 1.0), 1.0, 1e9));
+  for (int first = 0; first < good; first += batch) {
+    const int count = std::min(batch, good - first);
+    const int bands = bandsFor(perPoint * count, H);
+    splitBands(sc.bandEdges, sc.rowCount, sc.ink.data() + first, count, bands, std::min<long long>(plan.R, H), H);
+    sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
+    pool_->run(bands, [&](int band) {
+      SplodgeBand mine = job;
+      mine.y0 = sc.bandEdges[static_cast<std::size_t>(band)];
+      mine.y1 = sc.bandEdges[static_cast<std::size_t>(band) + 1];
+      mine.points = sc.ink.data() + first;
+      mine.detail = sc.detail.data() + first;
+      mine.good = count;
+      sc.bandUpdates[static_cast<std::size_t>(band)] = inkSplodgeBand(mine);
+    });
+    for (std::uint64_t u : sc.bandUpdates) stats_.pixelUpdates += u;
+    stats_.points += static_cast<std::uint64_t>(count);
+    if (first + count < good && stopNow(sources)) return false;
+  }
+  return true;
 }
 
-void FastInker::inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good) {
+bool FastInker::inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good,
+                       const StepSources& sources) {
   Scratch& sc = *sc_;
   const bool table = plan.N246 <= kMaxTable246;
   const double perPoint = (static_cast<double>(plan.N246) + 1) * (static_cast<double>(plan.N246) + 1);
-  const int bands = bandsFor(perPoint * good, canvas.H);
-  splitBands(sc.bandEdges, sc.rowCount, sc.ink.data(), good, bands, 0, canvas.H);
-  sc.cols246.resize(static_cast<std::size_t>(bands));
-  sc.rows246.resize(static_cast<std::size_t>(bands));
-  if (table)
-    for (int b = 0; b < bands; ++b) {
-      sc.cols246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(plan.N246 + 1));
-      sc.rows246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(plan.N246 + 1));
-    }
-  sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
-  pool_->run(bands, [&](int band) {
-    const std::size_t b = static_cast<std::size_t>(band);
-    const OldBand job{canvas.color.data(), canvas.firstStep.data(), canvas.W, canvas.H, sc.bandEdges[b],
-                      sc.bandEdges[b + 1], sc.ink.data(), sc.detail.data(), good, plan.Nd, plan.p246, plan.L246,
-                      plan.N246, table ? &sc.offsets246 : nullptr, &sc.cols246[b], &sc.rows246[b], &ink, &pixels};
-    sc.bandUpdates[b] = inkOldBand(job);
-  });
-  for (std::uint64_t u : sc.bandUpdates) stats_.pixelUpdates += u;
-  stats_.points += static_cast<std::uint64_t>(good);
+  const int batch = static_cast<int>(std::clamp(tuning.batchUpdates / perPoint, 1.0, 1e9));
+  for (int first = 0; first < good; first += batch) {
+    const int count = std::min(batch, good - first);
+    const int bands = bandsFor(perPoint * count, canvas.H);
+    splitBands(sc.bandEdges, sc.rowCount, sc.ink.data() + first, count, bands, 0, canvas.H);
+    sc.cols246.resize(static_cast<std::size_t>(bands));
+    sc.rows246.resize(static_cast<std::size_t>(bands));
+    if (table)
+      for (int b = 0; b < bands; ++b) {
+        sc.cols246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(plan.N246 + 1));
+        sc.rows246[static_cast<std::size_t>(b)].resize(static_cast<std::size_t>(plan.N246 + 1));
+      }
+    sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
+    pool_->run(bands, [&](int band) {
+      const std::size_t b = static_cast<std::size_t>(band);
+      const OldBand job{canvas.color.data(), canvas.firstStep.data(), canvas.W, canvas.H, sc.bandEdges[b],
+                        sc.bandEdges[b + 1], sc.ink.data() + first, sc.detail.data() + first, count, plan.Nd,
+                        plan.p246, plan.L246, plan.N246, table ? &sc.offsets246 : nullptr, &sc.cols246[b],
+                        &sc.rows246[b], &ink, &pixels};
+      sc.bandUpdates[b] = inkOldBand(job);
+    });
+    for (std::uint64_t u : sc.bandUpdates) stats_.pixelUpdates += u;
+    stats_.points += static_cast<std::uint64_t>(count);
+    if (first + count < good && stopNow(sources)) return false;
+  }
+  return true;
 }
 
-void FastInker::drawStep(const StepFrame& f, const PointSources& sources, const InkStep& ink,
+// Whether to end the step for a stop request: asked every few tenths of a second.
+bool FastInker::stopNow(const StepSources& sources) {
+  if (!sources.stopPending) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastStopCheck_ < std::chrono::milliseconds(tuning.stopCheckMs)) return false;
+  lastStopCheck_ = now;
+  return sources.stopPending();
+}
+
+bool FastInker::drawStep(const StepFrame& f, const StepSources& sources, const InkStep& ink,
                          const PixelMapper& pixels, Canvas& canvas, Random& random, double& zFactor) {
   Scratch& sc = *sc_;
+  lastStopCheck_ = std::chrono::steady_clock::now();
   const Plan plan = planInking(f, ink, canvas);
   const bool ring = buildRing(f);
   const std::size_t ringSize = sc.ring.size();
@@ -448,23 +478,25 @@ void FastInker::drawStep(const StepFrame& f, const PointSources& sources, const 
         if (!inkByReference(f, ink, pixels, canvas, good, failedAt)) {
           zFactor = sc.ink[static_cast<std::size_t>(failedAt)].z;
           if (f.scatter) rewind(stateBefore, failedAt + 1);
-          return;
+          return true;
         }
       } else if (!ink.old246) {
         // The pixels the reference would have failed to work out, in its order.
         for (int j = 0; j < good; ++j)
           if (sc.detail[static_cast<std::size_t>(j)].unplaced)
             pixels.failures->record(sc.detail[static_cast<std::size_t>(j)].unplacedNumerator, pixels.map.twoS);
-        inkSplodges(plan, ink, canvas, good);
-      } else {
-        inkOld(plan, ink, pixels, canvas, good);
+        if (!inkSplodges(plan, ink, canvas, good, sources)) return false;
+      } else if (!inkOld(plan, ink, pixels, canvas, good, sources)) {
+        return false;
       }
     }
     if (M > 0) zFactor = sc.ink[static_cast<std::size_t>(std::min(good, M - 1))].z;
-    if (good < M) return;
+    if (good < M) return true;
     k += M;
     next += static_cast<std::size_t>(M);
+    if (stopNow(sources)) return false;
   }
+  return true;
 }
 
 }  // namespace zorva

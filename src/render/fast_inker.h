@@ -14,6 +14,7 @@
 // exactly the same pixel.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,14 +37,18 @@ struct FastTuning {
   int chunk = 8192;                   // points computed and inked together
   int parallelPoints = 1024;          // fewer points are computed on one thread
   long long parallelUpdates = 40000;  // fewer pixel updates are inked on one thread
+  double batchUpdates = 1 << 25;      // pixel updates inked between two looks at a stop request
+  int stopCheckMs = 200;              // time between two looks at a stop request
 };
 
-// What a step's points need besides its frame: the shape curves and, for a
-// rotation centre that follows the mouse, the mouse in the plane (read on
-// the calling thread only).
-struct PointSources {
+// What a step needs besides its frame: the shape curves, the mouse in the
+// plane for a rotation centre that follows it, and whether the user asked
+// the drawing to stop. Both are asked on the calling thread only, the stop
+// at most every few tenths of a second.
+struct StepSources {
   PointShapes shapes;
   std::function<std::pair<double, double>()> mouse;
+  std::function<bool()> stopPending;
 };
 
 class FastInker {
@@ -63,8 +68,9 @@ class FastInker {
   void resetStats() { stats_ = {}; }
 
   // Draws the points of one step into the canvas; zFactor gets the shade of
-  // the last point worked out, as the reference leaves it.
-  void drawStep(const StepFrame& f, const PointSources& sources, const InkStep& ink, const PixelMapper& pixels,
+  // the last point worked out, as the reference leaves it. False when a stop
+  // request ended the step early.
+  bool drawStep(const StepFrame& f, const StepSources& sources, const InkStep& ink, const PixelMapper& pixels,
                 Canvas& canvas, Random& random, double& zFactor);
 
  private:
@@ -74,15 +80,18 @@ class FastInker {
   Plan planInking(const StepFrame& f, const InkStep& ink, const Canvas& canvas);
   void buildSplodgeTable(long long R, const InkStep& ink, Plan& plan);
   void buildOldInkTable(Plan& plan);
-  int computePoints(const StepFrame& f, const PointSources& sources, const InkStep& ink, const PixelMapper& pixels,
+  int computePoints(const StepFrame& f, const StepSources& sources, const InkStep& ink, const PixelMapper& pixels,
                     std::size_t ringAt, std::int32_t k, bool& badColours);
   bool inkByReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good,
                       int& failedAt);
-  void inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good);
-  void inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good);
+  bool inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas, int good, const StepSources& sources);
+  bool inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& pixels, Canvas& canvas, int good,
+              const StepSources& sources);
+  bool stopNow(const StepSources& sources);
   int bandsFor(double updates, int H) const;
 
   std::unique_ptr<ThreadPool> pool_;
+  std::chrono::steady_clock::time_point lastStopCheck_;
   std::unique_ptr<Scratch> sc_;
   DrawStats stats_;
 };

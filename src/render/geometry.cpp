@@ -1,4 +1,5 @@
 // The drawing plane and the step geometry: one step's ring of points.
+#include <chrono>
 #include <cmath>
 #include <tuple>
 
@@ -223,6 +224,11 @@ PointShapes Engine::pointShapes() const {
   return {&multiplierSlots_[kStartCurve].bezier, &multiplierSlots_[kEndCurve].bezier, settings.UseEllipsesTwo};
 }
 
+bool Engine::stopPending() {
+  host_->pollStop();
+  return StopRequested;
+}
+
 std::pair<double, double> Engine::mouseInPlane() {
   const double x = ConvertXtoXCoord(getXMouse());
   return {x, ConvertYtoYCoord(getYMouse())};
@@ -237,10 +243,12 @@ void Engine::DrawByParameters(int fn, int i, double r, double size, double g, do
   if (!prepareStep(f)) return;
   const InkStep ink = makeInkStep(settings, step_, frame_, source_, f.i, f.n);
   const PixelMapper pixels{PlaneToPixel(step_.CurrentScale, canvas_.W, canvas_.H), &conversionFailures_};
-  if (inker_ == InkerKind::Fast)
-    fast_.drawStep(f, {pointShapes(), [this] { return mouseInPlane(); }}, ink, pixels, canvas_, random_, step_.ZFactor);
-  else
+  if (inker_ == InkerKind::Fast) {
+    const StepSources sources{pointShapes(), [this] { return mouseInPlane(); }, [this] { return stopPending(); }};
+    fast_.drawStep(f, sources, ink, pixels, canvas_, random_, step_.ZFactor);
+  } else {
     drawStepReference(f, ink, pixels);
+  }
 }
 
 // The reference: one point at a time, each worked out in full and inked at
@@ -252,7 +260,14 @@ void Engine::drawStepReference(const StepFrame& f, const InkStep& ink, const Pix
   std::int32_t k = 1;
   double ang = f.a;
   double ccx = f.cx, ccy = f.cy;
+  auto lastLook = std::chrono::steady_clock::now();
   while (theta <= kTwoPi) {
+    // A long step looks for a stop request every few tenths of a second.
+    if (k % 1024 == 0 &&
+        std::chrono::steady_clock::now() - lastLook >= std::chrono::milliseconds(fast_.tuning.stopCheckMs)) {
+      lastLook = std::chrono::steady_clock::now();
+      if (stopPending()) return;
+    }
     // 1-2.
     const double c = cosZ(theta), s = sinZ(theta);
     step_.ZFactor = f.zFactor ? (c + 1) / 2 : 1;

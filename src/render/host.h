@@ -34,6 +34,10 @@ class Host {
   // Called once per drawn step: the place where Stop and the option windows
   // get their turn while a drawing runs.
   virtual void processEvents() {}
+  // Called every few tenths of a second inside a long step: a chance to
+  // notice the Stop command (and to repaint); nothing else may run here,
+  // since the step is still writing the buffers.
+  virtual void pollStop() {}
   virtual MessageAnswer message(const std::string& /*text*/, MessageKind kind) {
     return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
   }

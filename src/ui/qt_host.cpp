@@ -1,6 +1,8 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QShortcutEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -14,6 +16,40 @@
 
 namespace zorva {
 
+namespace {
+
+// Inside a long step only the Stop key gets through; other input is
+// dropped, since commands must not touch the buffers the step is writing.
+class StopKeyFilter : public QObject {
+ public:
+  bool stop = false;
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::ShortcutOverride:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) stop = true;
+        return true;
+      case QEvent::Shortcut:
+        if (static_cast<QShortcutEvent*>(event)->key() == QKeySequence(Qt::Key_Escape)) stop = true;
+        return true;
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::Close:
+      case QEvent::Drop:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
 void QtHost::status(const std::string& text) { form_.Spammer(QString::fromStdString(text)); }
 
 void QtHost::progressRange(int max) { form_.progressBar()->setRange(0, std::max(1, max)); }
@@ -23,6 +59,14 @@ void QtHost::progressPosition(int position) { form_.progressBar()->setValue(posi
 void QtHost::processEvents() {
   if (processEventsHook) processEventsHook();
   QCoreApplication::processEvents();
+}
+
+void QtHost::pollStop() {
+  StopKeyFilter filter;
+  qApp->installEventFilter(&filter);
+  QCoreApplication::processEvents();
+  qApp->removeEventFilter(&filter);
+  if (filter.stop && form_.engine().isDrawing() && !form_.engine().stopRequested()) form_.engine().requestStop();
 }
 
 MessageAnswer QtHost::message(const std::string& text, MessageKind kind) {

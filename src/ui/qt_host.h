@@ -19,6 +19,7 @@ class QtHost : public Host {
   void progressRange(int max) override;
   void progressPosition(int position) override;
   void processEvents() override;
+  void pollStop() override;
   MessageAnswer message(const std::string& text, MessageKind kind) override;
   std::optional<std::pair<int, int>> mousePixel() override;
   void pictureChanged() override;

@@ -139,6 +139,33 @@ TEST(AbsurdValues, LargestIntegersDoNotOverflow) {
   }
 }
 
+// A stop asked for inside one enormous step ends it there: the step's
+// points come in batches, and the host is asked between them.
+TEST(AbsurdValues, AStopEndsAnEnormousStepEarly) {
+  for (InkerKind inker : {InkerKind::Fast, InkerKind::Reference}) {
+    struct StopHost : test::RecordingHost {
+      Engine* engine = nullptr;
+      int polls = 0;
+      void pollStop() override {
+        if (++polls == 3) engine->requestStop();
+      }
+    } host;
+    Engine engine(&host);
+    host.engine = &engine;
+    test::setKeys(engine.settings, "ImageWidth=100 ImageHeight=100 Steps=2 StartGrain=100000 EndGrain=100000");
+    engine.setInker(inker);
+    engine.setThreads(2);
+    engine.tuning().batchUpdates = 5000;  // a few hundred points a batch
+    engine.tuning().stopCheckMs = 0;
+    engine.ClearPicture();
+    engine.DrawOrStop();
+    EXPECT_EQ(host.polls, 3);
+    EXPECT_GT(engine.stats().points, 0u);
+    EXPECT_LT(engine.stats().points, 20000u);  // of 200001 in the step
+    EXPECT_FALSE(engine.isDrawing());
+  }
+}
+
 // A picture bigger than the memory left is refused before anything is
 // allocated, with both figures, and the old size stays.
 TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
@@ -160,6 +187,36 @@ TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
   engine.settings.ImageWidth = engine.settings.ImageHeight = 1000;  // 33 MiB fits
   EXPECT_TRUE(engine.SetImageDimensions());
   EXPECT_EQ(engine.H(), 1000);
+}
+
+}  // namespace
+}  // namespace zorva
+
+namespace zorva {
+namespace {
+
+// The work estimate that lets a drawing of hours say so before it starts.
+TEST(WorkEstimate, CountsTheDrawnStepsPointsAndSplodges) {
+  Engine engine;
+  engine.settings.ImageWidth = engine.settings.ImageHeight = 200;
+  WorkEstimate w = engine.estimateWork();  // 1000 drawn steps of 601 points, 13-pixel splodges in 5 x 5 squares
+  EXPECT_EQ(w.steps, 1000);
+  EXPECT_EQ(w.points, 601000);
+  EXPECT_EQ(w.pixelUpdates, 601000 * 25);
+  engine.settings.PercentToComplete = 50;  // steps 0 .. 501
+  EXPECT_EQ(engine.estimateWork().points, 502 * 601);
+  engine.settings.PercentToComplete = 100;
+  engine.togglePreview();  // steps 0, 1, 21, ..., 981
+  EXPECT_EQ(engine.estimateWork().points, 51 * 601);
+  engine.togglePreview();
+  engine.settings.SplodgeStartLimit = engine.settings.SplodgeEndLimit = 1000;  // no more than the picture
+  EXPECT_EQ(engine.estimateWork().pixelUpdates, 601000.0 * 200 * 200);
+  // Two billion steps are sampled, not walked, and come to hours.
+  engine.settings.SplodgeStartLimit = engine.settings.SplodgeEndLimit = 2;
+  engine.settings.Steps = 2147483647;
+  w = engine.estimateWork();
+  EXPECT_DOUBLE_EQ(w.points, 601.0 * 2147483647);
+  EXPECT_GT(w.seconds(2), 3600);
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.settings = c.settings;
   engine.setInker(inker);
   engine.setThreads(threads);
-  if (tinyTuning) engine.tuning() = {37, 1, 1};
+  if (tinyTuning) engine.tuning() = {37, 1, 1, 300, 200};
   engine.setUseArctan2(c.arctan2);
   for (int slot = 0; slot < kMultiplierCount; ++slot) {
     qCurve curve;
