@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "animation/animation.h"
 #include "render/engine.h"
 #include "settings/canvas_size.h"
 #include "settings/number_format.h"
@@ -52,6 +53,12 @@ constexpr OptionInfo kOptions[] = {
     {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
     {"--inker", nullptr, "KIND", "fast (default) or reference: the literal one-point-at-a-time\n"
                                  "inker, for comparisons; both draw the same picture"},
+    {"--animate", nullptr, nullptr, "make the frames of an animation (\"Make Frames\"): frame f is saved as\n"
+                                    "STEM_NNNN (f in four digits), its generator starting at N + f - 1"},
+    {"--frames", nullptr, "A-B", "with --animate: compute frames 1 .. B, draw and save A .. B\n"
+                                 "(default: every frame, 1 .. NumberOfFrames)"},
+    {"--animation-offset", nullptr, nullptr, "with --animate: \"Offset?\" (shift each frame along the drawing)"},
+    {"--main-path-offset", nullptr, nullptr, "with --animate: \"Use offset?\" of Main Path Usage"},
     {"--summary", nullptr, nullptr, "print the style, the number of keys read and the curves held,\n"
                                     "instead of drawing"},
     {"-q", nullptr, nullptr, nullptr},
@@ -83,9 +90,10 @@ std::string helpText() {
          "  zorva-render examples/orbit.ini --make-path circle --set PathCircleBumps=8 --out pictures\n"
          "and a Lissajous figure as the radius curve:\n"
          "  zorva-render examples/orbit.ini --make-path lissajous --slot \"Values - Radius\"\n";
-  out << "\nThe PNG's path is printed on standard output. Exit status: 0 on success, 2 for a usage\n"
-         "error, 1 when a file cannot be read or written. The program's own settings file is never\n"
-         "written, and no file read (settings, curves, images) is ever written over.\n";
+  out << "\nThe PNG's path is printed on standard output (with --animate, one line per frame as it is\n"
+         "saved). Exit status: 0 on success, 2 for a usage error, 1 when a file cannot be read or\n"
+         "written or an animated value is not a number (frames already saved stay). The program's own\n"
+         "settings file is never written, and no file read (settings, curves, images) is ever written over.\n";
   return out.str();
 }
 
@@ -98,6 +106,8 @@ struct Options {
   std::optional<std::uint32_t> seed;
   std::optional<int> threads;
   bool preview = false, transparent = false, summary = false, quiet = false, help = false;
+  bool animate = false, animationOffset = false, mainPathOffset = false;
+  std::optional<std::pair<std::int32_t, std::int32_t>> frames;  // A-B as given
 };
 
 struct UsageError {
@@ -204,13 +214,28 @@ Options parse(int argc, char** argv) {
     } else if (name == "--slot") {
       o.slot = slotByName(value);
       if (!o.slot) throw UsageError{"--slot needs a curve name such as \"Values - Radius\" or 0..31, not \"" + value + "\""};
-    } else if (name == "--preview") o.preview = true;
+    } else if (name == "--frames") {
+      const auto dash = value.find('-', 1);
+      std::optional<std::int32_t> a, b;
+      if (dash != std::string::npos) {
+        a = parseInt(value.substr(0, dash));
+        b = parseInt(value.substr(dash + 1));
+      }
+      if (!a || !b || value.find_first_not_of("0123456789-") != std::string::npos)
+        throw UsageError{"--frames needs a range A-B of frame numbers, not \"" + value + "\""};
+      o.frames = {*a, *b};
+    } else if (name == "--animate") o.animate = true;
+    else if (name == "--animation-offset") o.animationOffset = true;
+    else if (name == "--main-path-offset") o.mainPathOffset = true;
+    else if (name == "--preview") o.preview = true;
     else if (name == "--transparent") o.transparent = true;
     else if (name == "--summary") o.summary = true;
     else if (name == "--quiet") o.quiet = true;
     else if (name == "--help") o.help = true;
   }
   if (o.slot && !o.makePath) throw UsageError{"--slot names the curve --make-path fills; give --make-path too"};
+  if (!o.animate && (o.frames || o.animationOffset || o.mainPathOffset))
+    throw UsageError{"--frames, --animation-offset and --main-path-offset need --animate"};
   return o;
 }
 
@@ -257,13 +282,17 @@ class TerminalHost : public Host {
     const double left = rate > 0 ? (max_ - position) / rate : 0;
     const int width = 30;
     const int filled = static_cast<int>(static_cast<long long>(width) * position / max_);
-    char line[200];
-    std::snprintf(line, sizeof line, "\r[%s%s] %d/%d steps  %.1f steps/s  %s left ",
+    char line[240];
+    std::snprintf(line, sizeof line, "\r%s[%s%s] %d/%d steps  %.1f steps/s  %s left ", framePrefix_.c_str(),
                   std::string(static_cast<std::size_t>(filled), '#').c_str(),
                   std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), position, max_, rate,
                   formatDuration(left).c_str());
     std::cerr << line << std::flush;
     lineOpen_ = true;
+  }
+  // While frames are made the progress line names the frame.
+  void setFrame(std::int32_t frame, std::int32_t frames) {
+    framePrefix_ = "frame " + std::to_string(frame) + "/" + std::to_string(frames) + " ";
   }
   void endProgressLine() {
     if (lineOpen_) std::cerr << "\n";
@@ -275,6 +304,7 @@ class TerminalHost : public Host {
 
  private:
   bool showProgress_;
+  std::string framePrefix_;
   int max_ = 0;
   std::chrono::steady_clock::time_point start_, lastDraw_;
   bool lineOpen_ = false;
@@ -318,6 +348,44 @@ bool applySets(Settings& settings, const std::vector<std::string>& sets) {
     }
   }
   return true;
+}
+
+// The frames to draw, A .. B: --frames, else every frame; a usage error
+// when they are not 1 <= A <= B <= F.
+std::optional<std::pair<std::int32_t, std::int32_t>> frameRange(const Engine& engine, const Options& options) {
+  const std::int32_t frames = frameCount(engine.settings.NumberOfFrames);
+  const auto range = options.frames.value_or(std::pair<std::int32_t, std::int32_t>{1, frames});
+  const auto [first, last] = range;
+  if (first >= 1 && first <= last && last <= frames) return range;
+  std::cerr << "zorva-render: --frames " << first << "-" << last << " is not a range within the " << frames
+            << " frame" << (frames == 1 ? "" : "s") << " of these settings (1 <= A <= B <= " << frames
+            << ")\nTry 'zorva-render --help'.\n";
+  return std::nullopt;
+}
+
+// --animate: the frames A .. B of NumberOfFrames, each a full picture set
+// STEM_NNNN drawn from a cleared buffer with the generator at N + f - 1.
+int animate(Engine& engine, TerminalHost& host, const Options& options, std::uint32_t seed) {
+  const std::int32_t frames = frameCount(engine.settings.NumberOfFrames);
+  const auto [first, last] = *frameRange(engine, options);
+  Animation animation(engine);
+  animation.controls.startFrame = first;
+  animation.controls.offsetChecked = options.animationOffset;
+  animation.controls.useOffset = options.mainPathOffset;
+  animation.onFrame = [&](std::int32_t f) { host.setFrame(f, frames); };
+  animation.onSaved = [&](std::int32_t, const std::string& png) {
+    host.endProgressLine();
+    std::cout << png << std::endl;
+  };
+  FrameRun run;
+  run.frames = frames;
+  run.lastFrame = last;
+  run.stem = options.stem ? *options.stem : engine.timeStampedStem();
+  run.seed = seed;
+  run.endOnSaveFailure = true;
+  const FramesMade made = animation.makeFrames(run);
+  host.endProgressLine();
+  return made.error ? kExitFile : kExitOk;
 }
 
 }  // namespace
@@ -367,6 +435,7 @@ int runRenderCommand(int argc, char** argv) {
       return kExitUsage;
     }
   }
+  if (options.animate && !frameRange(engine, options)) return kExitUsage;
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
@@ -398,7 +467,8 @@ int runRenderCommand(int argc, char** argv) {
     }
   }
 
-  engine.random().seed(options.seed ? *options.seed : Random::clockSeed());
+  const std::uint32_t seed = options.seed ? *options.seed : Random::clockSeed();
+  engine.random().seed(seed);
   if (options.sourceImage && !engine.LoadSourceImage(*options.sourceImage)) return kExitFile;
   if (options.backgroundImage) {
     engine.settings.UseBackgroundImage = true;
@@ -414,15 +484,26 @@ int runRenderCommand(int argc, char** argv) {
     }
 
   engine.ClearPicture();
-  // A drawing of more than a minute says so before it starts.
+  // A drawing of more than a minute says so before it starts; frames count
+  // as one drawing each.
   const WorkEstimate work = engine.estimateWork();
-  if (const double seconds = work.seconds(engine.threads()); seconds > 60) {
-    char line[200];
-    std::snprintf(line, sizeof line, "this drawing inks about %.2g pixels from %.2g points in %.0f steps", work.pixelUpdates,
-                  work.points, work.steps);
+  int drawings = 1;
+  if (options.animate) {
+    const auto [first, last] = *frameRange(engine, options);
+    drawings = last - first + 1;
+  }
+  if (const double seconds = work.seconds(engine.threads()) * drawings; seconds > 60) {
+    char line[240];
+    if (drawings == 1)
+      std::snprintf(line, sizeof line, "this drawing inks about %.2g pixels from %.2g points in %.0f steps",
+                    work.pixelUpdates, work.points, work.steps);
+    else
+      std::snprintf(line, sizeof line, "each of these %d frames inks about %.2g pixels from %.2g points in %.0f steps",
+                    drawings, work.pixelUpdates, work.points, work.steps);
     std::cerr << "zorva-render: " << line << ": about " << formatDuration(seconds) << " on " << engine.threads()
               << (engine.threads() == 1 ? " thread" : " threads") << "\n";
   }
+  if (options.animate) return animate(engine, host, options, seed);
   const auto started = std::chrono::steady_clock::now();
   engine.DrawOrStop();
   host.endProgressLine();

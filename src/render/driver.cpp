@@ -50,6 +50,8 @@ void Engine::requestStop() {
 }
 
 void Engine::DrawOrStop() {
+  // The frame maker runs its own drawings; neither Draw nor Stop touches them.
+  if (IsAnimating) return;
   CurveShown = false;
   if (!IsDrawing) {
     StopRequested = false;

@@ -78,10 +78,14 @@ void Engine::reportNotFinite(const char* what, int step) {
 
 // ---- animation ------------------------------------------------------------------
 
-void Engine::beginAnimation() { IsAnimating = true; }
+void Engine::beginAnimation() {
+  IsAnimating = true;
+  StopRequested = false;
+}
 
 void Engine::setAnimationFrame(const FrameValues& frame) {
   animationFrame_ = frame;
+  animationFrameSet_ = true;
   AnimationPhaseSine = frame.AnimationPhaseSine;
 }
 

@@ -114,10 +114,17 @@ class Engine {
 
   // ---- animation -------------------------------------------------------------
   // While frames are made the driver reads the frame's values instead of the
-  // settings, and the drawing and saving commands stay quiet.
+  // settings, the drawing and saving commands stay quiet and "Draw" does
+  // nothing. beginAnimation also withdraws any earlier stop request.
   void beginAnimation();
   void setAnimationFrame(const FrameValues& frame);
   void endAnimation();
+  // The values the last frame made (the working copies a wave form with
+  // none of its forms checked keeps), and the phase sine that drawings
+  // outside an animation keep reading.
+  // Nothing until the first frame of the program's life.
+  const FrameValues* animationFrame() const { return animationFrameSet_ ? &animationFrame_ : nullptr; }
+  double animationPhaseSine() const { return AnimationPhaseSine; }
 
   // ---- multiplier slots ----------------------------------------------------
   const MultiplierSlot& multiplierSlot(int slot) const { return multiplierSlots_[static_cast<std::size_t>(slot)]; }
@@ -304,6 +311,9 @@ class Engine {
   std::vector<std::string> pictureSetFiles(const std::string& stem) const;
   // Settings, curve and image files read so far: a save never writes over them.
   const ReadFiles& filesRead() const { return filesRead_; }
+  // The stem a save made now would take: the save folder (the default folder
+  // when SaveDir is not one), the program's base name and the time stamp.
+  std::string timeStampedStem();
   std::optional<std::string> BitmapFileToPNG(const std::string& stem);
   std::optional<std::string> SaveSourceImageAsPNG(const std::string& stem);
   void CopyOutZorvaPicture();
@@ -358,6 +368,7 @@ class Engine {
   StepValues step_;
   FrameValues frame_;           // the values of the drawing in progress (or the last one)
   FrameValues animationFrame_;  // the frame the animation set
+  bool animationFrameSet_ = false;
   double AnimationPhaseSine = 0;  // kept from the last frame made
 
   std::array<MultiplierSlot, kMultiplierCount> multiplierSlots_;

@@ -3,6 +3,7 @@
 // default so a host implements only what it has.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,6 +54,12 @@ class Host {
   // The picture was cleared while zoom-to-fit may be on: fit it again.
   virtual void pictureCleared() {}
   virtual void windowTitle(const std::string& /*title*/) {}
+  // The window title as it stands, so that it can be put back.
+  virtual std::string currentWindowTitle() { return {}; }
+  // The texts of the four rotation-point fields (A x, A y, B x, B y) that
+  // the frame maker reads for every frame; nothing where no such fields
+  // exist, and the four ZorvaPointsRotate... settings are used instead.
+  virtual std::optional<std::array<std::string, 4>> rotationPointTexts() { return std::nullopt; }
 
   // Settings were read into the record: maximise the main window when asked,
   // refresh menu check marks and every option window's fields.

@@ -63,10 +63,14 @@ std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem)
   return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr);
 }
 
+std::string Engine::timeStampedStem() {
+  if (!isFolder(settings.SaveDir)) settings.SaveDir = defaultFolder_;
+  return joinPath(settings.SaveDir, programBaseName_ + timeStamp());
+}
+
 std::optional<std::string> Engine::buttonSaveImageClick(const std::string& stemOverride) {
   if (!isFolder(settings.SaveDir)) settings.SaveDir = defaultFolder_;
-  const std::string stem =
-      stemOverride.empty() ? joinPath(settings.SaveDir, programBaseName_ + timeStamp()) : stemOverride;
+  const std::string stem = stemOverride.empty() ? timeStampedStem() : stemOverride;
   auto fail = [&](const std::string& error) -> std::optional<std::string> {
     host_->message("buttonSaveImageClick: " + error, MessageKind::Error);
     return std::nullopt;

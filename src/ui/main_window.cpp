@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "ui/about_window.h"
+#include "ui/animation_window.h"
 #include "ui/background_image_window.h"
 #include "ui/colors_window.h"
 #include "ui/cursors.h"
@@ -135,6 +136,7 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaPoints(*this));
   registerOptionWindow(new TformZorvaSourceImage(*this));
   registerOptionWindow(new TformZorvaPath(*this));
+  registerOptionWindow(new TformZorvaAnimation(*this));
   about_ = new TformZorvaAbout(this);
   registerOptionWindow(new TformZorvaBackgroundImage(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));
@@ -282,6 +284,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // The close may arrive while a drawing processes events: ask it to stop; it
   // unwinds once this handler returns, and the window object outlives it.
   if (engine_.isDrawing() && !engine_.stopRequested()) engine_.requestStop();
+  // Frames being made: the running one finishes, the rest pass undrawn.
+  if (auto* animation = optionWindowAs<TformZorvaAnimation>(Window::Animation)) animation->stopFrames();
   refreshCommandState();
   engine_.WriteIniFile(engine_.currentStyle());
   Spammer("Exiting");

@@ -1,6 +1,7 @@
 // Drawing commands: Draw and Stop, zoom.
 #include <QAction>
 
+#include "ui/animation_window.h"
 #include "ui/main_window.h"
 
 namespace zorva {
@@ -13,8 +14,12 @@ void TForm1::drawOrStopClick() {
 }
 
 void TForm1::refreshCommandState() {
-  commands_.draw->setEnabled(!engine_.isDrawing() || engine_.stopRequested());
-  commands_.stop->setEnabled(engine_.isDrawing() && !engine_.stopRequested());
+  // While frames are made, neither Draw nor Stop: only the Animation
+  // window's "Stop" box ends the series.
+  const bool animating = engine_.isAnimating();
+  commands_.draw->setEnabled(!animating && (!engine_.isDrawing() || engine_.stopRequested()));
+  commands_.stop->setEnabled(!animating && engine_.isDrawing() && !engine_.stopRequested());
+  if (auto* animation = optionWindowAs<TformZorvaAnimation>(Window::Animation)) animation->commandStateChanged();
 }
 
 void TForm1::toggleZoomClick() {

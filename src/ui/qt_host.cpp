@@ -13,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/option_window.h"
 #include "ui/points_window.h"
+#include "ui/points_window.h"
 #include "ui/source_image_window.h"
 
 namespace zorva {
@@ -110,6 +111,18 @@ void QtHost::pictureCleared() {
 }
 
 void QtHost::windowTitle(const std::string& title) { form_.setWindowTitle(QString::fromStdString(title)); }
+
+std::string QtHost::currentWindowTitle() { return form_.windowTitle().toStdString(); }
+
+// The Points window's four rotate fields (A x, A y, B x, B y), read as text
+// for every frame; until that window exists the rotation-point settings.
+// The animation reads the rotation points from the Points window's fields.
+std::optional<std::array<std::string, 4>> QtHost::rotationPointTexts() {
+  auto* points = form_.optionWindowAs<TformZorvaPoints>(Window::Points);
+  if (!points) return std::nullopt;
+  const std::array<QString, 4> t = points->rotationFieldTexts();
+  return std::array<std::string, 4>{t[0].toStdString(), t[1].toStdString(), t[2].toStdString(), t[3].toStdString()};
+}
 
 void QtHost::settingsLoaded() { form_.settingsLoaded(); }
 

@@ -26,6 +26,8 @@ class QtHost : public Host {
   void commandStateChanged() override;
   void pictureCleared() override;
   void windowTitle(const std::string& title) override;
+  std::string currentWindowTitle() override;
+  std::optional<std::array<std::string, 4>> rotationPointTexts() override;
   void settingsLoaded() override;
   std::optional<std::pair<int, int>> screenSize() override;
   std::optional<WindowPlacement> windowPlacement(Window w) override;

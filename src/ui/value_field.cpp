@@ -144,6 +144,17 @@ void FieldOps::editFieldPositiveDoubleChange2(QLineEdit* field, double& setting)
   setting = std::max(*number, 0.0);
 }
 
+void FieldOps::editFieldNumberChange(QLineEdit* field, double& setting) {
+  const QString text = field->text();
+  if (isIgnored(text, true)) return;
+  const auto number = parseFloat(text.toStdString());
+  if (!number) {
+    refuse(field, kNumberMessage, [&] { editFieldRealDoubleSet(field, setting); });
+    return;
+  }
+  setting = *number;
+}
+
 // ---- drag -------------------------------------------------------------------------
 
 int FieldOps::dragDirection(Qt::MouseButtons buttons, int y) {

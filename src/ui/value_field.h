@@ -47,6 +47,9 @@ class FieldOps {
   void editFieldPositiveDoubleChange(QLineEdit* field, std::int32_t& setting);
   void editFieldRealDoubleChange(QLineEdit* field, double& setting);
   void editFieldPositiveDoubleChange2(QLineEdit* field, double& setting);
+  // A floating setting that refuses text with the hundredths message (the
+  // Animation window's Change, Repeat and Main Path Usage fields).
+  void editFieldNumberChange(QLineEdit* field, double& setting);
 
   // Drag to change: button down, mouse move (y relative to the field), button up.
   void brexilMouseDown(QLineEdit* field, std::int32_t& setting, std::int32_t lo, std::int32_t hi);

@@ -1,10 +1,10 @@
 // zorva-render as a user runs it: the real executable, its output and exit status.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 #include "support/test_support.h"
 
@@ -41,9 +41,11 @@ TEST(RenderCommand, HelpDescribesEveryOption) {
   TempDir dir;
   Outcome r = run("--help", dir);
   EXPECT_EQ(r.status, 0);
-  for (const char* option : {"SETTINGS.ini", "--style NAME", "--set KEY=VALUE", "--seed N", "--stem PATH", "--out DIR",
-                             "--source-image FILE", "--background-image FILE", "--preview", "--transparent",
-                             "--summary", "-q, --quiet", "--threads N", "--inker", "--make-path SHAPE", "--slot NAME"})
+  for (const char* option :
+       {"SETTINGS.ini", "--style NAME", "--set KEY=VALUE", "--seed N", "--stem PATH", "--out DIR",
+        "--source-image FILE", "--background-image FILE", "--preview", "--transparent", "--summary", "-q, --quiet",
+        "--threads N", "--inker", "--make-path SHAPE", "--slot NAME", "--animate", "--frames A-B",
+        "--animation-offset", "--main-path-offset"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -102,7 +104,8 @@ TEST(RenderCommand, SavedSetDrawsTheSamePictureAgain) {
   EXPECT_EQ(readFile(dir.file("again.png")), readFile(dir.file("first.png")));
   // Another seed, thread count or the reference inker: same settings, same
   // seed, same picture (this drawing has no random scatter, so any seed).
-  Outcome other = run(dir.file("first.ini") + " -q --seed 9 --threads 1 --inker reference --stem " + dir.file("ref"), dir);
+  Outcome other =
+      run(dir.file("first.ini") + " -q --seed 9 --threads 1 --inker reference --stem " + dir.file("ref"), dir);
   ASSERT_EQ(other.status, 0);
   EXPECT_EQ(readFile(dir.file("ref.png")), readFile(dir.file("first.png")));
   EXPECT_FALSE(std::filesystem::exists(std::string(ZORVA_RENDER_EXE) + ".ini"));
@@ -172,6 +175,80 @@ TEST(RenderCommand, SaveFolderAndTimeStampedNames) {
   EXPECT_TRUE(std::filesystem::exists(png));
   EXPECT_TRUE(std::filesystem::exists(png.parent_path() / (png.stem().string() + ".ini")));
   EXPECT_EQ(static_cast<unsigned char>(readFile(png.string())[25]), 6);  // RGBA
+}
+
+// ---- --animate ---------------------------------------------------------------------
+
+const std::string kMoving = kSmall +
+                            " --set NumberOfFrames=5 --set AnimationChangeStartRadius=0.4 --set UseIotaExtra=1"
+                            " --set NewColor=1 --set AnimationOffset=3";
+
+TEST(RenderAnimate, FramesAreNumberedSetsAndAnyRangeDrawsTheSameFrames) {
+  TempDir dir;
+  Outcome full = run(kMoving + " --animate --animation-offset --seed 41 --stem " + dir.file("full"), dir);
+  ASSERT_EQ(full.status, 0) << full.err;
+  std::string lines;
+  for (int f = 1; f <= 5; ++f) lines += dir.file("full_000" + std::to_string(f)) + ".png\n";
+  EXPECT_EQ(full.out, lines);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("full_0005.ini")));
+  for (const char* threads : {"1", "2"}) {
+    const std::string stem = dir.file(std::string("part") + threads);
+    Outcome part = run(
+        kMoving + " --animate --animation-offset --seed 41 --frames 3-5 --threads " + threads + " --stem " + stem, dir);
+    ASSERT_EQ(part.status, 0) << part.err;
+    EXPECT_EQ(part.out, stem + "_0003.png\n" + stem + "_0004.png\n" + stem + "_0005.png\n");
+    EXPECT_FALSE(std::filesystem::exists(stem + "_0002.png"));
+    for (const char* f : {"3", "4", "5"})
+      EXPECT_EQ(readFile(stem + "_000" + f + ".png"), readFile(dir.file(std::string("full_000") + f + ".png")))
+          << threads << " threads, frame " << f;
+  }
+  EXPECT_NE(readFile(dir.file("full_0003.png")), readFile(dir.file("full_0004.png")));
+  // "Offset?" moves the frames along the drawing.
+  Outcome plain = run(kMoving + " --animate --seed 41 --frames 4-4 --stem " + dir.file("plain"), dir);
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_NE(readFile(dir.file("plain_0004.png")), readFile(dir.file("full_0004.png")));
+}
+
+TEST(RenderAnimate, WithoutNumberOfFramesOneFrameAndTimeStampedStem) {
+  TempDir dir;
+  Outcome r = run(kSmall + " --animate --seed 1 --out " + dir.file("o"), dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::filesystem::path png = r.out.substr(0, r.out.size() - 1);
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;  // one frame
+  EXPECT_EQ(png.parent_path(), dir.path() / "o");
+  EXPECT_EQ(png.filename().string().rfind("zorva-render20", 0), 0u) << png;
+  EXPECT_EQ(png.filename().string().substr(png.filename().string().size() - 9), "_0001.png") << png;
+}
+
+TEST(RenderAnimate, UsageErrors) {
+  TempDir dir;
+  for (const char* args :
+       {"--frames 1-2", "--animation-offset", "--main-path-offset", " --animate --set NumberOfFrames=4 --frames 0-2",
+        " --animate --set NumberOfFrames=4 --frames 3-2", " --animate --set NumberOfFrames=4 --frames 2-5",
+        " --animate --frames 2-2", " --animate --frames 3", " --animate --frames a-b", " --animate --frames 1-",
+        " --animate --frames -1-2", " --animate --frames 1-2x"}) {
+    Outcome r = run(args + std::string(" --out ") + dir.file("o"), dir);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.err.rfind("zorva-render: ", 0), 0u) << args << ": " << r.err;
+    EXPECT_TRUE(r.out.empty()) << args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("o")));  // nothing made before the range was checked
+}
+
+TEST(RenderAnimate, ANonFiniteValueExitsWithOneAndKeepsTheFramesWritten) {
+  TempDir dir;
+  // r * theta is infinite from frame 2 on.
+  Outcome r = run(kSmall +
+                      " --set NumberOfFrames=4 --set AnimationRepeatStartBumps=1.7E308 --animate --seed 1"
+                      " --stem " +
+                      dir.file("x"),
+                  dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, dir.file("x_0001") + ".png\n");
+  EXPECT_NE(r.err.find("frame 2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("start bumps"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("x_0001.png")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x_0002.png")));
 }
 
 }  // namespace

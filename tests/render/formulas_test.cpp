@@ -62,7 +62,11 @@ struct Formulas : ::testing::Test {
   void draw() {
     points.clear();
     engine.ClearPicture();
-    engine.DrawOrStop();
+    // While frames are made Draw does nothing: the frame maker runs the driver itself.
+    if (engine.isAnimating())
+      engine.RunDrawing();
+    else
+      engine.DrawOrStop();
   }
 
   // Every step on a pixel of its own: radius 0, two points a step (theta 0

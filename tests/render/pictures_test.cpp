@@ -109,6 +109,47 @@ TEST_F(SourceSample, SubtractModeInvertsAndWeighs) {
   EXPECT_EQ(sample(0, 1, 8, 1, 256)[2], 0);
 }
 
+TEST_F(SourceSample, AnimationAdditionsJoinTheOffsetsAndRepeats) {
+  // u = ((0 + 0.25) - 1/8) * 4 * (1 + 1) = 1: column 1, red 60; without the
+  // offset addition u = -1, the last column (180).
+  values.animatedOffsets[kOffsetPerStep] = 0.25;
+  values.animatedOffsets[kRepeatPerStep] = 1;
+  EXPECT_EQ(at(0, 1, 8)[0], 60);
+  values.animatedOffsets[kOffsetPerStep] = 0;
+  EXPECT_EQ(at(0, 1, 8)[0], 180);
+  // v = ((0 + 0) + 0.5) * 2 * (1 + 0) = 1: the top row (green 10); with a
+  // repeat addition of -0.5, v = 0.5: half-way to the bottom row's 20.
+  values.animatedOffsets[kOffsetOverall] = 0.5;
+  EXPECT_EQ(at(0, 2, 8)[1], 10);
+  values.animatedOffsets[kRepeatOverall] = -0.5;
+  EXPECT_EQ(at(0, 2, 8)[1], 15);
+}
+
+TEST_F(SourceSample, OnlyTheDriversRepeatsAreWholeNumbers) {
+  Settings& s = engine.settings;
+  s.SourceImageStartThetaColorMultiplier = s.SourceImageEndThetaColorMultiplier = 1.5;
+  s.SourceImageStartStepColorMultiplier = s.SourceImageEndStepColorMultiplier = 2.75;
+  s.SourceImageRepeatByIntegers = true;
+  s.Steps = 4;
+  s.ImageWidth = s.ImageHeight = 16;
+  s.StartGrain = s.EndGrain = 1;
+  FrameValues frame = stillFrame(s, 0);
+  frame.offsetStart[kRepeatPerStep] = frame.offsetEnd[kRepeatPerStep] = 0.25;
+  frame.offsetStart[kRepeatOverall] = frame.offsetEnd[kRepeatOverall] = 0.5;
+  std::vector<std::array<double, 4>> seen;
+  engine.onStep = [&](int) {
+    const StepValues& v = engine.step();
+    seen.push_back({v.CurrentSourceThetaRepeat, v.CurrentSourceStepRepeat, v.animatedOffsets[kRepeatPerStep],
+                    v.animatedOffsets[kRepeatOverall]});
+  };
+  engine.beginAnimation();
+  engine.setAnimationFrame(frame);
+  engine.RunDrawing();
+  engine.endAnimation();
+  ASSERT_EQ(seen.size(), 4u);
+  for (const auto& v : seen) EXPECT_EQ(v, (std::array<double, 4>{1, 2, 0.25, 0.5}));
+}
+
 TEST_F(SourceSample, IntegerRepeatsPerStep) {
   Settings& s = engine.settings;
   s.SourceImageStartThetaColorMultiplier = 1;
