@@ -388,6 +388,49 @@ int animate(Engine& engine, TerminalHost& host, const Options& options, std::uin
   return made.error ? kExitFile : kExitOk;
 }
 
+// Reads the settings file (or the program's defaults) and the companion
+// curves beside it; an exit status when that fails, else 0.
+int loadSettings(Engine& engine, TerminalHost& host, const Options& options, int& keysRead) {
+  if (options.settingsFile.empty()) {
+    if (options.style) engine.setCurrentStyle(*options.style);
+    keysRead = engine.ReadIniFile(engine.currentStyle(), "");
+    return 0;
+  }
+  const std::string& file = options.settingsFile;
+  if (!isFile(file) || access(file.c_str(), R_OK) != 0) {
+    std::cerr << "zorva-render: cannot read settings file \"" << file << "\"\n";
+    return kExitFile;
+  }
+  engine.setCurrentStyle(options.style ? *options.style : engine.ReadIniCurrentStyle(file));
+  const int before = host.messages();
+  keysRead = engine.ReadIniFile(engine.currentStyle(), file);
+  if (host.messages() != before) return kExitFile;
+  if (!engine.loadCompanionCurves(file)) return kExitFile;
+  return 0;
+}
+
+// A drawing of more than a minute says so before it starts; frames count as
+// one drawing each.
+void sayEstimate(const Engine& engine, const Options& options) {
+  const WorkEstimate work = engine.estimateWork();
+  int drawings = 1;
+  if (options.animate) {
+    const auto [first, last] = *frameRange(engine, options);
+    drawings = last - first + 1;
+  }
+  const double seconds = work.seconds(engine.threads()) * drawings;
+  if (seconds <= 60) return;
+  char line[240];
+  if (drawings == 1)
+    std::snprintf(line, sizeof line, "this drawing inks about %.2g pixels from %.2g points in %.0f steps",
+                  work.pixelUpdates, work.points, work.steps);
+  else
+    std::snprintf(line, sizeof line, "each of these %d frames inks about %.2g pixels from %.2g points in %.0f steps",
+                  drawings, work.pixelUpdates, work.points, work.steps);
+  std::cerr << "zorva-render: " << line << ": about " << formatDuration(seconds) << " on " << engine.threads()
+            << (engine.threads() == 1 ? " thread" : " threads") << "\n";
+}
+
 }  // namespace
 
 int runRenderCommand(int argc, char** argv) {
@@ -412,21 +455,7 @@ int runRenderCommand(int argc, char** argv) {
 
   // Settings and their companion curves.
   int keysRead = 0;
-  if (!options.settingsFile.empty()) {
-    const std::string& file = options.settingsFile;
-    if (!isFile(file) || access(file.c_str(), R_OK) != 0) {
-      std::cerr << "zorva-render: cannot read settings file \"" << file << "\"\n";
-      return kExitFile;
-    }
-    engine.setCurrentStyle(options.style ? *options.style : engine.ReadIniCurrentStyle(file));
-    const int before = host.messages();
-    keysRead = engine.ReadIniFile(engine.currentStyle(), file);
-    if (host.messages() != before) return kExitFile;
-    if (!engine.loadCompanionCurves(file)) return kExitFile;
-  } else {
-    if (options.style) engine.setCurrentStyle(*options.style);
-    keysRead = engine.ReadIniFile(engine.currentStyle(), "");
-  }
+  if (const int failed = loadSettings(engine, host, options, keysRead)) return failed;
   if (!applySets(engine.settings, options.sets)) return kExitUsage;
   if (options.makePath) {
     const PathResult made = engine.makeSlotPath(options.slot.value_or(kPathCurve), *options.makePath);
@@ -484,25 +513,7 @@ int runRenderCommand(int argc, char** argv) {
     }
 
   engine.ClearPicture();
-  // A drawing of more than a minute says so before it starts; frames count
-  // as one drawing each.
-  const WorkEstimate work = engine.estimateWork();
-  int drawings = 1;
-  if (options.animate) {
-    const auto [first, last] = *frameRange(engine, options);
-    drawings = last - first + 1;
-  }
-  if (const double seconds = work.seconds(engine.threads()) * drawings; seconds > 60) {
-    char line[240];
-    if (drawings == 1)
-      std::snprintf(line, sizeof line, "this drawing inks about %.2g pixels from %.2g points in %.0f steps",
-                    work.pixelUpdates, work.points, work.steps);
-    else
-      std::snprintf(line, sizeof line, "each of these %d frames inks about %.2g pixels from %.2g points in %.0f steps",
-                    drawings, work.pixelUpdates, work.points, work.steps);
-    std::cerr << "zorva-render: " << line << ": about " << formatDuration(seconds) << " on " << engine.threads()
-              << (engine.threads() == 1 ? " thread" : " threads") << "\n";
-  }
+  sayEstimate(engine, options);
   if (options.animate) return animate(engine, host, options, seed);
   const auto started = std::chrono::steady_clock::now();
   engine.DrawOrStop();

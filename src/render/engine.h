@@ -333,6 +333,7 @@ class Engine {
   bool computeStepValues(int fn, int i, int Steps, const FrameValues& fv);
   // Steps 1 to 8 of a step: false when the step draws nothing.
   bool prepareStep(StepFrame& f);
+  void sharePointValues(StepFrame& f) const;
   void drawStepReference(const StepFrame& f, const InkStep& ink, const PixelMapper& pixels);
   PointShapes pointShapes() const;
   std::pair<double, double> mouseInPlane();

@@ -186,7 +186,18 @@ bool Engine::prepareStep(StepFrame& f) {
   }
   f.N = static_cast<std::int32_t>(std::floor(f.G));
 
-  // Shared values of the points.
+  sharePointValues(f);
+  for (double v : {f.g, f.t, f.tr, f.posX, f.posY, f.a, f.dtheta, f.pathX, f.pathY})
+    if (!std::isfinite(v)) {
+      reportNotFinite("position, path point or rocked angle", f.i);
+      return false;
+    }
+  return true;
+}
+
+// What every point of the step reads besides its own angle.
+void Engine::sharePointValues(StepFrame& f) const {
+  const Settings& s = settings;
   f.rockerA = step_.RockerA;
   f.rockerB = step_.RockerB;
   f.tx = step_.translationX;
@@ -196,7 +207,7 @@ bool Engine::prepareStep(StepFrame& f) {
   f.ux = step_.rotationCentreX + step_.animatedOffsets[kRotationCentreX];
   f.uy = step_.rotationCentreY + step_.animatedOffsets[kRotationCentreY];
   f.phi = step_.rotationAngle + step_.animatedOffsets[kRotationAngle];
-  f.phaseSine = anim.AnimationPhaseSine;
+  f.phaseSine = frame_.AnimationPhaseSine;
   f.lissaDelta = s.LissaDelta;
   f.hasEndCurve = multiplierSlots_[kEndCurve].curve.GetLength() >= 1;
   f.useCurves = s.ZorvaPointsUseStartAndEndBezier && multiplierSlots_[kStartCurve].curve.GetLength() >= 1 &&
@@ -209,12 +220,6 @@ bool Engine::prepareStep(StepFrame& f) {
   f.use31 = s.Use31;
   f.tanBumps = s.TanBumps;
   f.zFactor = s.UseZFactor;
-  for (double v : {f.g, f.t, f.tr, f.posX, f.posY, f.a, f.dtheta, f.pathX, f.pathY})
-    if (!std::isfinite(v)) {
-      reportNotFinite("position, path point or rocked angle", f.i);
-      return false;
-    }
-  return true;
 }
 
 PointShapes Engine::pointShapes() const {
