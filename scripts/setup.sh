@@ -4,7 +4,9 @@
 # are refreshed only when something has to be installed.
 #   scripts/setup.sh         build, test and benchmark dependencies
 #   scripts/setup.sh --dev   also Xvfb and ImageMagick, for looking at the
-#                            desktop program under a virtual display
+#                            desktop program under a virtual display, and
+#                            pngcheck, which the PNG writer's tests use when
+#                            it is there
 set -euo pipefail
 
 packages=(
@@ -14,7 +16,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
 )
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick x11-utils)
+  packages+=(xvfb xauth imagemagick x11-utils pngcheck)
 fi
 
 missing=()
