@@ -5,8 +5,10 @@
 # are refreshed only when something has to be installed.
 #   scripts/setup.sh         build, test and benchmark dependencies
 #   scripts/setup.sh --dev   also Xvfb, ImageMagick and xdotool, for looking at the
-#                            desktop program under a virtual display, and
-#                            desktop-file-validate for the .desktop entry
+#                            desktop program under a virtual display,
+#                            desktop-file-validate for the .desktop entry, and
+#                            pngcheck, which the PNG writer's tests use when
+#                            it is there
 set -euo pipefail
 
 packages=(
@@ -17,7 +19,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
 )
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick x11-utils xdotool desktop-file-utils)
+  packages+=(xvfb xauth imagemagick x11-utils xdotool desktop-file-utils pngcheck)
 fi
 
 missing=()

@@ -38,7 +38,7 @@
 #include "stb_image.h"
 #pragma GCC diagnostic pop
 
-#include "io/atomic_write.h"
+#include "io/png_errors.h"
 
 namespace zorva {
 namespace {
@@ -48,18 +48,11 @@ namespace {
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 // A normal progressive JPEG has about ten scans; thousands only waste time.
 constexpr int kMaxJpegScans = 1000;
-constexpr std::size_t kReasonSize = 256;
+using png_errors::kReasonSize;
+using png_errors::storeReason;
 
 std::string readFailure(const std::string& fileName, std::string_view reason) {
   return "Cannot read image \"" + fileName + "\": " + std::string(reason);
-}
-
-std::string writeFailure(const std::string& fileName, std::string_view reason) {
-  return "Cannot write image \"" + fileName + "\": " + std::string(reason);
-}
-
-void storeReason(char* reason, const char* message) {
-  std::snprintf(reason, kReasonSize, "%s", message != nullptr && *message != '\0' ? message : "unknown error");
 }
 
 std::uint8_t overWhite(unsigned colour, unsigned alpha) {
@@ -218,18 +211,7 @@ std::optional<std::string> readImageFile(const std::string& fileName, ImageType 
 }
 
 // --- PNG ----------------------------------------------------------------------
-// libpng reports errors by longjmp to the latest setjmp. The functions that
-// call setjmp below hold only trivially destructible locals, and all C++
-// allocation happens between them, so no destructor is ever jumped over.
-
-// The error pointer of every png struct here is its reason buffer.
-void pngFail(png_structp png, png_const_charp message) {
-  storeReason(static_cast<char*>(png_get_error_ptr(png)), message);
-  png_longjmp(png, 1);
-}
-
-// Warnings are about ancillary chunks we ignore anyway.
-void pngIgnoreWarning(png_structp, png_const_charp) {}
+// The setjmp rule of io/png_errors.h holds for the functions below.
 
 struct PngSource {
   png_structp png = nullptr;
@@ -290,7 +272,7 @@ std::variant<RgbImage, std::string> decodePng(const std::string& fileName, const
   src.data = bytes.data();
   src.size = bytes.size();
   PngReadGuard guard{src};
-  src.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.reason, pngFail, pngIgnoreWarning);
+  src.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, src.reason, png_errors::fail, png_errors::ignoreWarning);
   if (src.png == nullptr) return readFailure(fileName, "libpng could not start");
   src.info = png_create_info_struct(src.png);
   if (src.info == nullptr) return readFailure(fileName, "libpng could not start");
@@ -520,65 +502,6 @@ std::variant<RgbImage, std::string> decodeBmp(const std::string& fileName, const
   return image;
 }
 
-// --- PNG writer -------------------------------------------------------------------
-
-struct PngSink {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  std::string* bytes = nullptr;
-  char reason[kReasonSize] = {};
-};
-
-struct PngWriteGuard {
-  PngSink& sink;
-  ~PngWriteGuard() { png_destroy_write_struct(&sink.png, &sink.info); }
-};
-
-void pngWriteBytes(png_structp png, png_bytep data, std::size_t count) {
-  auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-  bool stored = true;
-  try {
-    sink->bytes->append(reinterpret_cast<const char*>(data), count);
-  } catch (const std::exception&) {
-    stored = false;
-  }
-  // Outside the handler: png_error longjmps and must not leave a catch block.
-  if (!stored) png_error(png, "not enough memory");
-}
-
-void pngFlush(png_structp) {}
-
-bool pngEncode(PngSink& sink, png_uint_32 width, png_uint_32 height, const std::uint8_t* rgb, std::size_t rgbStride,
-               const std::uint8_t* alpha, std::uint8_t* rgbaRow) {
-  if (setjmp(png_jmpbuf(sink.png))) return false;
-  png_set_write_fn(sink.png, &sink, pngWriteBytes, pngFlush);
-  png_set_IHDR(sink.png, sink.info, width, height, 8, alpha != nullptr ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_filter(sink.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_compression_level(sink.png, 7);
-  // libpng emits one IDAT each time its compression buffer fills, so the
-  // buffer size caps the chunk size.
-  png_set_compression_buffer_size(sink.png, 65535);
-  png_write_info(sink.png, sink.info);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    const std::uint8_t* src = rgb + static_cast<std::size_t>(y) * rgbStride;
-    if (alpha == nullptr) {
-      png_write_row(sink.png, src);
-      continue;
-    }
-    const std::uint8_t* a = alpha + static_cast<std::size_t>(y) * width;
-    for (std::size_t x = 0; x < width; ++x) {
-      rgbaRow[x * 4] = src[x * 3];
-      rgbaRow[x * 4 + 1] = src[x * 3 + 1];
-      rgbaRow[x * 4 + 2] = src[x * 3 + 2];
-      rgbaRow[x * 4 + 3] = a[x];
-    }
-    png_write_row(sink.png, rgbaRow);
-  }
-  png_write_end(sink.png, nullptr);
-  return true;
-}
-
 }  // namespace
 
 ImageType imageTypeFromName(const std::string& fileName) {
@@ -623,33 +546,6 @@ std::variant<RgbImage, std::string> loadImage(const std::string& fileName) {
     return readFailure(fileName, "not enough memory");
   }
   return readFailure(fileName, "it is not a PNG, JPEG or BMP image");
-}
-
-std::optional<std::string> writePng(const std::string& fileName, int width, int height, const std::uint8_t* rgb,
-                                    std::size_t rgbStride, const std::uint8_t* alpha) {
-  if (width < 1 || height < 1)
-    return writeFailure(fileName,
-                        "the picture size " + std::to_string(width) + " x " + std::to_string(height) + " is not valid");
-  if (rgb == nullptr) return writeFailure(fileName, "there are no pixels");
-  if (rgbStride < static_cast<std::size_t>(width) * 3) return writeFailure(fileName, "the row stride is too small");
-
-  std::string encoded;
-  try {
-    std::vector<std::uint8_t> rgbaRow(alpha != nullptr ? static_cast<std::size_t>(width) * 4 : 0);
-    PngSink sink;
-    sink.bytes = &encoded;
-    PngWriteGuard guard{sink};
-    sink.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, sink.reason, pngFail, pngIgnoreWarning);
-    if (sink.png == nullptr) return writeFailure(fileName, "libpng could not start");
-    sink.info = png_create_info_struct(sink.png);
-    if (sink.info == nullptr) return writeFailure(fileName, "libpng could not start");
-    if (!pngEncode(sink, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), rgb, rgbStride, alpha,
-                   rgbaRow.data()))
-      return writeFailure(fileName, sink.reason);
-  } catch (const std::bad_alloc&) {
-    return writeFailure(fileName, "not enough memory");
-  }
-  return writeFileAtomically(fileName, encoded);
 }
 
 }  // namespace zorva

@@ -26,26 +26,24 @@ std::string Engine::timeStamp() {
 
 std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
   const int w = picture_.width, h = picture_.height;
-  std::vector<std::uint8_t> rgb, alpha;
-  try {
-    rgb.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-    if (toggles_.useTransparency) alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  } catch (const std::bad_alloc&) {
-    return "Cannot write \"" + stem + ".png\": there is not enough memory";
-  }
-  for (int y = 0; y < h; ++y) {
-    const std::uint8_t* from = picture_.row(y);
-    for (int x = 0; x < w; ++x) {
-      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
-      const std::uint8_t b = from[x * 3], g = from[x * 3 + 1], r = from[x * 3 + 2];
-      rgb[at * 3] = r;
-      rgb[at * 3 + 1] = g;
-      rgb[at * 3 + 2] = b;
-      if (toggles_.useTransparency) alpha[at] = transparencyAlpha(r, g, b, settings.White, settings.Opacity);
+  // The picture goes to the file as it is kept; only the alpha of a
+  // transparent save is made.
+  std::vector<std::uint8_t> alpha;
+  if (toggles_.useTransparency) {
+    try {
+      alpha.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    } catch (const std::bad_alloc&) {
+      return "Cannot write \"" + stem + ".png\": there is not enough memory";
+    }
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* from = picture_.row(y);
+      std::uint8_t* to = alpha.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+      for (int x = 0; x < w; ++x)
+        to[x] = transparencyAlpha(from[x * 3 + 2], from[x * 3 + 1], from[x * 3], settings.White, settings.Opacity);
     }
   }
-  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3,
-                  toggles_.useTransparency ? alpha.data() : nullptr);
+  return writePngFromBgr(stem + ".png", w, h, picture_.bgr.data(), static_cast<std::size_t>(w) * 3,
+                         toggles_.useTransparency ? alpha.data() : nullptr, fast_.pool());
 }
 
 std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem) {
@@ -60,7 +58,7 @@ std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem)
   for (int y = 0; y < h; ++y)
     std::copy_n(source_.entry(h - 1 - y, 0), static_cast<std::size_t>(w) * 3,
                 rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 3);
-  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr);
+  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr, fast_.pool());
 }
 
 std::string Engine::timeStampedStem() {
