@@ -14,6 +14,7 @@
 
 #include "ui/about_window.h"
 #include "ui/background_image_window.h"
+#include "ui/branching_window.h"
 #include "ui/colors_window.h"
 #include "ui/cursors.h"
 #include "ui/function_window.h"
@@ -30,12 +31,12 @@ namespace zorva {
 
 namespace {
 // The order in which the windows show new values after a settings load.
-// The Background Image window is refreshed too, last, so its check boxes
-// never show the settings of a file loaded before.
-constexpr std::array<Window, 12> kInitOrder = {
-    Window::Opacity,     Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
-    Window::SourceImage, Window::Path,       Window::Animation, Window::ValuesPlane, Window::Atc,
-    Window::BackgroundImage};
+// The Background Image and Branching windows are refreshed too, last, so
+// they never show the settings of a file loaded before.
+constexpr std::array<Window, 13> kInitOrder = {
+    Window::Opacity, Window::Dimensions,      Window::Values,  Window::Colors,    Window::Function,
+    Window::Points,  Window::SourceImage,     Window::Path,    Window::Animation, Window::ValuesPlane,
+    Window::Atc,     Window::BackgroundImage, Window::Branches};
 }  // namespace
 
 TForm1::TForm1(const StartOptions& options, QWidget* parent)
@@ -129,6 +130,7 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaPath(*this));
   about_ = new TformZorvaAbout(this);
   registerOptionWindow(new TformZorvaBackgroundImage(*this));
+  registerOptionWindow(new TformZorvaBranching(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "io/paths.h"
+#include "ui/branching_window.h"
 #include "ui/cursors.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -94,6 +95,8 @@ void TForm1::setMouseMode(MouseMode mode) {
                                                        : c.drawMultiplierBezier;
   item->setChecked(true);
   if (auto* points = optionWindowAs<TformZorvaPoints>(Window::Points)) points->mouseModeChanged();
+  if (auto* branching = optionWindowAs<TformZorvaBranching>(Window::Branches))
+    branching->curveEditingChanged(mode == MouseMode::DrawMultiplierBezier);
 }
 
 // ---- files and the clipboard ------------------------------------------------------

@@ -59,7 +59,7 @@ TEST_F(MainWindowTest, MenuHasEveryCommandWithItsKeyAndStateAndGetsItsKeysBack) 
       "Clear each step? [Ctrl+Shift+E] c | Preview [P] c | - | Use transparency? c | Set opacity | - | "
       "Toggle zoom [Ctrl+F] c | Set canvas as background [Ctrl+B]",
       "Options: Function [F1] | Values [F2] | Color [F3] | Points [F4] | Path [F5] | Source Image [F6] | "
-      "Animation [F7] d | Background Image [F8] | Set image dimensions [F9] | Branching [F10] d | "
+      "Animation [F7] d | Background Image [F8] | Set image dimensions [F9] | Branching [F10] | "
       "Values - Plane [F11] | - | Hide option windows [H] c | - | Set rotation points cxh | Set path points ch | "
       "Draw Multiplier Bezier [Ctrl+4] ch | - h | Draw with Start and End Beziers? h | "
       "Use Start Bezier as End Bezier? [=] h | - h | Move rotation center between points? ch | Use \"wobble\"? c | "
