@@ -341,6 +341,26 @@ void printSummary(const Engine& engine, int keysRead) {
   if (held == 0) std::cout << "curves: none\n";
 }
 
+// The --set assignments in order; false (after saying why) at the first
+// that names no key or holds no valid value.
+bool applySets(Settings& settings, const std::vector<std::string>& sets) {
+  for (const std::string& assignment : sets) {
+    const auto eq = assignment.find('=');
+    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
+    if (!key) {
+      std::cerr << "zorva-render: --set " << assignment << ": "
+                << (eq == std::string::npos ? "needs KEY=VALUE" : "unknown key \"" + assignment.substr(0, eq) + "\"")
+                << "\n";
+      return false;
+    }
+    if (!setFromText(settings, *key, assignment.substr(eq + 1))) {
+      std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int runRenderCommand(int argc, char** argv) {
@@ -380,20 +400,7 @@ int runRenderCommand(int argc, char** argv) {
     if (options.style) engine.setCurrentStyle(*options.style);
     keysRead = engine.ReadIniFile(engine.currentStyle(), "");
   }
-  for (const std::string& assignment : options.sets) {
-    const auto eq = assignment.find('=');
-    const KeyInfo* key = eq == std::string::npos ? nullptr : findKey(assignment.substr(0, eq));
-    if (!key) {
-      std::cerr << "zorva-render: --set " << assignment << ": "
-                << (eq == std::string::npos ? "needs KEY=VALUE" : "unknown key \"" + assignment.substr(0, eq) + "\"")
-                << "\n";
-      return kExitUsage;
-    }
-    if (!setFromText(engine.settings, *key, assignment.substr(eq + 1))) {
-      std::cerr << "zorva-render: --set " << assignment << ": not a valid value for " << key->key << "\n";
-      return kExitUsage;
-    }
-  }
+  if (!applySets(engine.settings, options.sets)) return kExitUsage;
   if (options.makePath) {
     const PathResult made = engine.makeSlotPath(options.slot.value_or(kPathCurve), *options.makePath);
     if (made.outcome == PathResult::Outcome::Failed) {

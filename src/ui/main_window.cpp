@@ -24,6 +24,7 @@
 #include "ui/picture_view.h"
 #include "ui/points_window.h"
 #include "ui/source_image_window.h"
+#include "ui/text_curve_editor.h"
 #include "ui/values_plane_window.h"
 #include "ui/values_window.h"
 
@@ -71,6 +72,7 @@ TForm1::~TForm1() {
   // The windows go first, while the engine they point into still exists.
   engine_.setHost(nullptr);
   delete about_;
+  delete atc_;
   for (OptionWindow*& window : optionWindows_) {
     delete window;
     window = nullptr;
@@ -132,6 +134,7 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaBackgroundImage(*this));
   registerOptionWindow(new TformZorvaBranching(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));
+  atc_ = new TatcForm(*this);
 }
 
 void TForm1::registerOptionWindow(OptionWindow* window) {
@@ -229,8 +232,10 @@ void TForm1::settingsLoaded() {
   commands_.snapValuesBack->setEnabled(s.UseMouseToChangeValues);
   // At start-up the windows do not exist yet; they read the record when made.
   if (!started_) return;
-  for (Window w : kInitOrder)
+  for (Window w : kInitOrder) {
     if (OptionWindow* window = optionWindow(w)) window->Init();
+    if (w == Window::Atc && atc_) atc_->Init();
+  }
   // The function list follows the style that is now current.
   if (auto* function = dynamic_cast<TformZorvaFunction*>(optionWindow(Window::Function))) function->SetFunctionRadio();
 }
@@ -263,6 +268,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   for (OptionWindow* window : optionWindows_)
     if (window) window->hide();
   if (about_) about_->hide();
+  if (atc_) atc_->hide();
   if (quitOnExit_) QCoreApplication::quit();
 }
 

@@ -16,6 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
 #include "ui/points_window.h"
+#include "ui/text_curve_editor.h"
 
 namespace zorva {
 
@@ -127,6 +128,11 @@ void TForm1::saveCurveClick() {
 
 void TForm1::pasteFromClipboardClick() {
   BusyCursor busy;
+  // The text curve editor's last tracing goes before the system clipboard.
+  if (atc_ && !atc_->outlineCurveText().empty()) {
+    engine_.pasteFromClipboard(atc_->outlineCurveText());
+    return;
+  }
   const QClipboard* clipboard = QGuiApplication::clipboard();
   engine_.pasteFromClipboard(clipboard ? clipboard->text().toStdString() : std::string());
 }

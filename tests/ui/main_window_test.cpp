@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, MenuHasEveryCommandWithItsKeyAndStateAndGetsItsKeysBack) 
       "File: Open .ini file [Ctrl+O] | Open curve [Ctrl+Q] | - | Save zorva picture [Ctrl+S] | "
       "Save curve [Ctrl+W] | - | Change default save location | - | Exit [Alt+F4]",
       "Edit: Undo curve edit [Ctrl+Z] | - | Cut Curve [Ctrl+X] | Copy Curve [Ctrl+C] | Paste Curve [Ctrl+V] | "
-      "- | Paste from Clipboard [Ctrl+Shift+V] | Text Curve Editor [`] d | - | Reset all curves [Ctrl+K] | "
+      "- | Paste from Clipboard [Ctrl+Shift+V] | Text Curve Editor [`] | - | Reset all curves [Ctrl+K] | "
       "Show Curve [S]",
       "Zorva: Draw [D] | Stop [Esc] d | Clear [C] | - | Draw each step? [E] c | Save each step? [Ctrl+E] c | "
       "Clear each step? [Ctrl+Shift+E] c | Preview [P] c | - | Use transparency? c | Set opacity | - | "
