@@ -93,7 +93,11 @@ TatcForm::TatcForm(TForm1& main) : QWidget(&main, Qt::Window), main_(main) {
 
   connect(atcImage, &AtcCanvas::mousePressed, this, &TatcForm::canvasPressed);
   connect(atcImage, &AtcCanvas::mouseMoved, this, &TatcForm::canvasMoved);
-  connect(atcImage, &AtcCanvas::mouseLeft, this, &TatcForm::refreshCanvas);
+  // Off the canvas the preview goes, and typed keys preview nothing.
+  connect(atcImage, &AtcCanvas::mouseLeft, this, [this] {
+    lastMouse_ = {-1, -1};
+    refreshCanvas();
+  });
   watchChildren();
 
   // Place from the record (the reader has kept the height within 50..600).

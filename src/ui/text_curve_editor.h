@@ -153,7 +153,7 @@ class TatcForm : public QWidget {
   QImage committed_;
   std::string OutlineCurveText_;
   QString stampText_ = "a";
-  QPoint lastMouse_{-1, -1};  // canvas pixel of the last mouse move, (-1, -1) for none
+  QPoint lastMouse_{-1, -1};  // canvas pixel under the mouse, (-1, -1) when it is off the canvas
   QLabel* drawSizeLabel_;
   QLabel* textSizeLabel_;
   QLabel* sampleLabel_;

@@ -198,6 +198,12 @@ TEST_F(TextCurveEditor, TypedKeysExtendTheStampAndTheMiddleButtonSwitchesToText)
   EXPECT_GT(countPixels(editor()->committedImage(), Qt::black, stampArea), 20);
   EXPECT_EQ(countPixels(editor()->committedImage(), Qt::black, editor()->committedImage().rect()),
             countPixels(editor()->committedImage(), Qt::black, stampArea));
+  // Off the canvas a typed key changes the stamp and previews nothing.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(canvas(), &leave);
+  QTest::keyClicks(canvas(), "x");
+  EXPECT_EQ(editor()->stampText(), "adc Wx");
+  EXPECT_EQ(countPixels(editor()->canvasImage(), Qt::blue, editor()->canvasImage().rect()), 0);
   // And back to the pen.
   press({300, 200}, Qt::MiddleButton);
   EXPECT_TRUE(editor()->atcRbDraw->isChecked());
