@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "animation/animation.h"
+#include "cli/curve_commands.h"
+#include "io/paths.h"
 #include "render/engine.h"
 #include "settings/canvas_size.h"
 #include "settings/number_format.h"
-#include "io/paths.h"
 #include "settings/settings_file.h"
 
 namespace zorva {
@@ -37,17 +38,37 @@ constexpr OptionInfo kOptions[] = {
     {"--style", nullptr, "NAME", "style section to draw (default: the file's style key, else sine)"},
     {"--set", nullptr, "KEY=VALUE", "set one key after loading, as the settings file would (repeatable)"},
     {"--seed", nullptr, "N", "start state of the random generator (default: from the clock)"},
-    {"--stem", nullptr, "PATH", "write PATH.png, PATH.ini and PATH_<curve name>.curve\n"
-                                "(default: a time-stamped stem in the save folder)"},
+    {"--stem", nullptr, "PATH",
+     "write PATH.png, PATH.ini and PATH_<curve name>.curve\n"
+     "(default: a time-stamped stem in the save folder)"},
     {"--out", nullptr, "DIR", "save folder (default: the current folder)"},
     {"--source-image", nullptr, "FILE", "load FILE as the source image before drawing"},
     {"--background-image", nullptr, "FILE", "load FILE as the background image and reset the canvas from it"},
-    {"--make-path", nullptr, "SHAPE", "fill a curve with a generated path before drawing, as the Path\n"
-                                      "window's \"Make path\" does: hypotrochoid, circle, lissajous or\n"
-                                      "epitrochoid, from the shape's Path* keys, NumberOfPathSteps and\n"
-                                      "PathYOffset"},
-    {"--slot", nullptr, "NAME", "the curve --make-path fills: its name as the Points window lists\n"
-                                "it (\"Values - Radius\") or its index 0..31 (default: Main - Path curve)"},
+    {"--make-path", nullptr, "SHAPE",
+     "fill a curve with a generated path before drawing, as the Path\n"
+     "window's \"Make path\" does: hypotrochoid, circle, lissajous or\n"
+     "epitrochoid, from the shape's Path* keys, NumberOfPathSteps and\n"
+     "PathYOffset"},
+    {"--slot", nullptr, "NAME",
+     "the curve --make-path fills and --branch grows: its name as the\n"
+     "Points window lists it (\"Values - Radius\") or its index 0..31\n"
+     "(default: Main - Path curve)"},
+    {"--branch", nullptr, nullptr,
+     "grow the curve into a tree before drawing, as the Branching\n"
+     "window's \"Branch\" does: BranchCopies passes with the Branch*\n"
+     "keys; with --seed N pass p starts from state N + p - 1. The\n"
+     "branched curve is saved with the picture"},
+    {"--outline", nullptr, "IMAGE",
+     "make a curve instead of a picture: IMAGE (PNG, JPEG, BMP) on the\n"
+     "text curve editor's white 699 x 539 canvas, traced as \"Get\n"
+     "Outline\" does with AtcTolerance and AtcSampling. Writes\n"
+     "STEM.curve (--stem, else atc_<time stamp>.curve in --out)"},
+    {"--lasso", nullptr, "X,Y",
+     "with --outline: a lasso press at canvas pixel X,Y instead of\n"
+     "\"Get Outline\" (the region of that pixel's brightness)"},
+    {"--append-lasso", nullptr, "X,Y",
+     "with --outline: then a lasso press with Shift at X,Y, appending\n"
+     "its outline (repeatable, in the order given)"},
     {"--preview", nullptr, nullptr, "preview mode"},
     {"--transparent", nullptr, nullptr, "save with the transparency mask (\"Use transparency?\")"},
     {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
@@ -90,10 +111,15 @@ std::string helpText() {
          "  zorva-render examples/orbit.ini --make-path circle --set PathCircleBumps=8 --out pictures\n"
          "and a Lissajous figure as the radius curve:\n"
          "  zorva-render examples/orbit.ini --make-path lissajous --slot \"Values - Radius\"\n";
-  out << "\nThe PNG's path is printed on standard output (with --animate, one line per frame as it is\n"
-         "saved). Exit status: 0 on success, 2 for a usage error, 1 when a file cannot be read or\n"
-         "written or an animated value is not a number (frames already saved stay). The program's own\n"
-         "settings file is never written, and no file read (settings, curves, images) is ever written over.\n";
+  out << "\nGrow the spiral example's path into a tree of three branches and draw it:\n"
+         "  zorva-render examples/spiral.ini --branch --set BranchBranches=3 --seed 7\n"
+         "Trace the shapes of a drawing into a curve file:\n"
+         "  zorva-render --outline word.png --stem word\n";
+  out << "\nThe PNG's path (with --outline the curve file's; with --animate one line per frame as it\n"
+         "is saved) is printed on standard output. Exit status: 0 on success, 2 for a usage error, 1\n"
+         "when a file cannot be read or written, an animated value is not a number (frames already\n"
+         "saved stay) or --branch is refused. The program's own settings file is never written, and\n"
+         "no file read (settings, curves, images) is ever written over.\n";
   return out.str();
 }
 
@@ -102,6 +128,10 @@ struct Options {
   std::optional<std::string> style, stem, out, sourceImage, backgroundImage, inker;
   std::optional<PathShape> makePath;
   std::optional<int> slot;
+  bool branch = false;
+  std::optional<std::string> outline;
+  std::optional<TracePixel> lasso;
+  std::vector<TracePixel> appendLassos;
   std::vector<std::string> sets;
   std::optional<std::uint32_t> seed;
   std::optional<int> threads;
@@ -142,6 +172,29 @@ bool namesFolder(const std::string& stem) {
   if (stem.empty()) return false;
   const std::string name = std::filesystem::path(stem).filename().string();
   return name.empty() || name == "." || name == ".." || isFolder(stem);
+}
+
+// Options that only make sense with another, or never with one.
+void checkCombinations(const Options& o) {
+  if (o.slot && !o.makePath && !o.branch)
+    throw UsageError{"--slot names the curve --make-path fills or --branch grows; give one of them too"};
+  if (!o.animate && (o.frames || o.animationOffset || o.mainPathOffset))
+    throw UsageError{"--frames, --animation-offset and --main-path-offset need --animate"};
+  if ((o.lasso || !o.appendLassos.empty()) && !o.outline)
+    throw UsageError{std::string(o.lasso ? "--lasso" : "--append-lasso") +
+                     " is a press on the --outline image; give --outline too"};
+  if (o.outline) {
+    const std::pair<bool, const char*> drawingOnly[] = {{o.branch, "--branch"},
+                                                        {o.makePath.has_value(), "--make-path"},
+                                                        {o.slot.has_value(), "--slot"},
+                                                        {o.sourceImage.has_value(), "--source-image"},
+                                                        {o.backgroundImage.has_value(), "--background-image"},
+                                                        {o.preview, "--preview"},
+                                                        {o.transparent, "--transparent"},
+                                                        {o.summary, "--summary"}};
+    for (const auto& [given, option] : drawingOnly)
+      if (given) throw UsageError{std::string(option) + " belongs to a drawing; --outline makes a curve instead"};
+  }
 }
 
 Options parse(int argc, char** argv) {
@@ -205,7 +258,8 @@ Options parse(int argc, char** argv) {
       if (!v || *v < 1 || *v > 256) throw UsageError{"--threads needs a number from 1 to 256, not \"" + value + "\""};
       o.threads = *v;
     } else if (name == "--inker") {
-      if (value != "fast" && value != "reference") throw UsageError{"--inker is fast or reference, not \"" + value + "\""};
+      if (value != "fast" && value != "reference")
+        throw UsageError{"--inker is fast or reference, not \"" + value + "\""};
       o.inker = value;
     } else if (name == "--make-path") {
       o.makePath = shapeByName(value);
@@ -227,15 +281,25 @@ Options parse(int argc, char** argv) {
     } else if (name == "--animate") o.animate = true;
     else if (name == "--animation-offset") o.animationOffset = true;
     else if (name == "--main-path-offset") o.mainPathOffset = true;
-    else if (name == "--preview") o.preview = true;
+    else if (name == "--branch") o.branch = true;
+    else if (name == "--outline")
+      o.outline = value;
+    else if (name == "--lasso" || name == "--append-lasso") {
+      const std::optional<TracePixel> at = parseCanvasPixel(value);
+      if (!at)
+        throw UsageError{name + " needs X,Y: a pixel of the " + std::to_string(kAtcCanvasWidth) + " x " +
+                         std::to_string(kAtcCanvasHeight) + " canvas, not \"" + value + "\""};
+      if (name == "--lasso")
+        o.lasso = at;
+      else
+        o.appendLassos.push_back(*at);
+    } else if (name == "--preview") o.preview = true;
     else if (name == "--transparent") o.transparent = true;
     else if (name == "--summary") o.summary = true;
     else if (name == "--quiet") o.quiet = true;
     else if (name == "--help") o.help = true;
   }
-  if (o.slot && !o.makePath) throw UsageError{"--slot names the curve --make-path fills; give --make-path too"};
-  if (!o.animate && (o.frames || o.animationOffset || o.mainPathOffset))
-    throw UsageError{"--frames, --animation-offset and --main-path-offset need --animate"};
+  checkCombinations(o);
   return o;
 }
 
@@ -465,6 +529,10 @@ int runRenderCommand(int argc, char** argv) {
     }
   }
   if (options.animate && !frameRange(engine, options)) return kExitUsage;
+  // The curve grows before anything looks at it; the drawing's generator is
+  // seeded afresh afterwards.
+  if (options.branch && !branchSlot(engine, options.slot.value_or(kPathCurve), options.seed, options.quiet))
+    return kExitFile;
   if (options.summary) {
     printSummary(engine, keysRead);
     return kExitOk;
@@ -496,6 +564,12 @@ int runRenderCommand(int argc, char** argv) {
     }
   }
 
+  if (options.outline)
+    return runOutline({*options.outline, options.lasso, options.appendLassos,
+                       options.stem ? *options.stem + ".curve"
+                                    : joinPath(engine.settings.SaveDir, "atc_" + Engine::timeStamp() + ".curve")},
+                      engine.settings);
+
   const std::uint32_t seed = options.seed ? *options.seed : Random::clockSeed();
   engine.random().seed(seed);
   if (options.sourceImage && !engine.LoadSourceImage(*options.sourceImage)) return kExitFile;
@@ -521,8 +595,8 @@ int runRenderCommand(int argc, char** argv) {
   // For benchmark scripts: how much work the drawing was.
   if (std::getenv("ZORVA_STATS"))
     std::cerr << "zorva-render: drew " << engine.stats().points << " points, " << engine.stats().pixelUpdates
-              << " pixel updates in " << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()
-              << " s\n";
+              << " pixel updates in "
+              << std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() << " s\n";
   auto png = engine.buttonSaveImageClick(options.stem ? *options.stem : "");
   if (!png) return kExitFile;
   std::cout << *png << std::endl;

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "base/math_util.h"
+#include "io/atomic_write.h"
 #include "io/image_io.h"
 #include "io/image_resize.h"
 #include "settings/number_format.h"
@@ -256,6 +257,10 @@ OutlineTrace lassoOutline(const RgbImage& canvas, int x, int y, bool shift, cons
     return outside;
   }
   return GetOutline(canvas, x, y, !shift, true, options, OutlineCurveText);
+}
+
+std::optional<std::string> WriteCurveToFile(const std::string& file, const std::string& OutlineCurveText) {
+  return writeFileAtomically(file, OutlineCurveText);
 }
 
 }  // namespace zorva

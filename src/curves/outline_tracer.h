@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ namespace zorva {
 // The editor's canvas size.
 inline constexpr int kAtcCanvasWidth = 699;
 inline constexpr int kAtcCanvasHeight = 539;
+// The editor's controls: tolerance 0..255, sampling 1..100, pen and text
+// sizes 1..200.
+inline constexpr std::int32_t kAtcMaxTolerance = 255;
+inline constexpr std::int32_t kAtcMaxSampling = 100;
+inline constexpr std::int32_t kAtcMaxSize = 200;
 // Longest walk; a longer boundary is cut off there and closed.
 inline constexpr std::int32_t kOutlineStepLimit = 100000;
 
@@ -115,5 +121,10 @@ OutlineTrace getOutlineCommand(const RgbImage& canvas, const OutlineOptions& opt
 // canvas traces nothing and leaves the text alone.
 OutlineTrace lassoOutline(const RgbImage& canvas, int x, int y, bool shift, const OutlineOptions& options,
                           std::string& OutlineCurveText);
+
+// "Save Curve": the curve text exactly as it stands, creating or replacing
+// the file (an empty text gives an empty file). The old file stays whole when
+// the write fails; returns the message then.
+std::optional<std::string> WriteCurveToFile(const std::string& file, const std::string& OutlineCurveText);
 
 }  // namespace zorva

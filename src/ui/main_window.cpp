@@ -18,6 +18,7 @@
 #include "ui/about_window.h"
 #include "ui/animation_window.h"
 #include "ui/background_image_window.h"
+#include "ui/branching_window.h"
 #include "ui/colors_window.h"
 #include "ui/cursors.h"
 #include "ui/function_window.h"
@@ -27,6 +28,7 @@
 #include "ui/picture_view.h"
 #include "ui/points_window.h"
 #include "ui/source_image_window.h"
+#include "ui/text_curve_editor.h"
 #include "ui/values_plane_window.h"
 #include "ui/values_window.h"
 
@@ -34,12 +36,12 @@ namespace zorva {
 
 namespace {
 // The order in which the windows show new values after a settings load.
-// The Background Image window is refreshed too, last, so its check boxes
-// never show the settings of a file loaded before.
-constexpr std::array<Window, 12> kInitOrder = {
-    Window::Opacity,     Window::Dimensions, Window::Values,    Window::Colors,      Window::Function, Window::Points,
-    Window::SourceImage, Window::Path,       Window::Animation, Window::ValuesPlane, Window::Atc,
-    Window::BackgroundImage};
+// The Background Image and Branching windows are refreshed too, last, so
+// they never show the settings of a file loaded before.
+constexpr std::array<Window, 13> kInitOrder = {
+    Window::Opacity, Window::Dimensions,      Window::Values,  Window::Colors,    Window::Function,
+    Window::Points,  Window::SourceImage,     Window::Path,    Window::Animation, Window::ValuesPlane,
+    Window::Atc,     Window::BackgroundImage, Window::Branches};
 }  // namespace
 
 TForm1::TForm1(const StartOptions& options, QWidget* parent)
@@ -77,6 +79,7 @@ TForm1::~TForm1() {
   // The windows go first, while the engine they point into still exists.
   engine_.setHost(nullptr);
   delete about_;
+  delete atc_;
   for (OptionWindow*& window : optionWindows_) {
     delete window;
     window = nullptr;
@@ -139,7 +142,9 @@ void TForm1::createOptionWindows() {
   registerOptionWindow(new TformZorvaAnimation(*this));
   about_ = new TformZorvaAbout(this);
   registerOptionWindow(new TformZorvaBackgroundImage(*this));
+  registerOptionWindow(new TformZorvaBranching(*this));
   registerOptionWindow(new TformZorvaValuesPlane(*this));
+  atc_ = new TatcForm(*this);
 }
 
 void TForm1::registerOptionWindow(OptionWindow* window) {
@@ -257,8 +262,10 @@ void TForm1::settingsLoaded() {
   commands_.snapValuesBack->setEnabled(s.UseMouseToChangeValues);
   // At start-up the windows do not exist yet; they read the record when made.
   if (!started_) return;
-  for (Window w : kInitOrder)
+  for (Window w : kInitOrder) {
     if (OptionWindow* window = optionWindow(w)) window->Init();
+    if (w == Window::Atc && atc_) atc_->Init();
+  }
   // The function list follows the style that is now current.
   if (auto* function = dynamic_cast<TformZorvaFunction*>(optionWindow(Window::Function))) function->SetFunctionRadio();
 }
@@ -293,6 +300,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   for (OptionWindow* window : optionWindows_)
     if (window) window->hide();
   if (about_) about_->hide();
+  if (atc_) atc_->hide();
   if (quitOnExit_) QCoreApplication::quit();
 }
 

@@ -30,6 +30,7 @@ namespace zorva {
 
 class OptionWindow;
 class PictureBox;
+class TatcForm;
 class PictureView;
 class TformZorvaAbout;
 
@@ -109,6 +110,10 @@ class TForm1 : public QMainWindow {
     return static_cast<T*>(optionWindow(w));
   }
   TformZorvaAbout* aboutWindow() const { return about_; }
+  // The text curve editor (not an option window: it follows its own rules).
+  TatcForm* textCurveEditor() const { return atc_; }
+  // "Text Curve Editor": the editor refreshed and shown.
+  void showTextCurveEditor();
   // Visibility key true, shown, raised, status text.
   void showOptionWindow(Window w, const QString& statusText);
   // "Hide option windows": hide all (keys unchanged) or show those whose key is true.
@@ -185,6 +190,7 @@ class TForm1 : public QMainWindow {
   std::array<OptionWindow*, kWindowCount> optionWindows_{};
   std::array<QAction*, kWindowCount> showWindowActions_{};  // enabled once the window exists
   TformZorvaAbout* about_ = nullptr;
+  TatcForm* atc_ = nullptr;
 };
 
 }  // namespace zorva

@@ -11,10 +11,12 @@
 #include <cmath>
 
 #include "io/paths.h"
+#include "ui/branching_window.h"
 #include "ui/cursors.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
 #include "ui/points_window.h"
+#include "ui/text_curve_editor.h"
 
 namespace zorva {
 
@@ -94,6 +96,8 @@ void TForm1::setMouseMode(MouseMode mode) {
                                                        : c.drawMultiplierBezier;
   item->setChecked(true);
   if (auto* points = optionWindowAs<TformZorvaPoints>(Window::Points)) points->mouseModeChanged();
+  if (auto* branching = optionWindowAs<TformZorvaBranching>(Window::Branches))
+    branching->curveEditingChanged(mode == MouseMode::DrawMultiplierBezier);
 }
 
 // ---- files and the clipboard ------------------------------------------------------
@@ -124,6 +128,11 @@ void TForm1::saveCurveClick() {
 
 void TForm1::pasteFromClipboardClick() {
   BusyCursor busy;
+  // The text curve editor's last tracing goes before the system clipboard.
+  if (atc_ && !atc_->outlineCurveText().empty()) {
+    engine_.pasteFromClipboard(atc_->outlineCurveText());
+    return;
+  }
   const QClipboard* clipboard = QGuiApplication::clipboard();
   engine_.pasteFromClipboard(clipboard ? clipboard->text().toStdString() : std::string());
 }

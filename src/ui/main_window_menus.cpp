@@ -7,6 +7,7 @@
 #include "ui/about_window.h"
 #include "ui/background_image_window.h"
 #include "ui/main_window.h"
+#include "ui/text_curve_editor.h"
 
 namespace zorva {
 
@@ -25,11 +26,6 @@ QAction* addToggle(QMenu* menu, const char* caption, const QKeySequence& key = {
   QAction* action = addCommand(menu, caption, key);
   action->setCheckable(true);
   return action;
-}
-
-// Present with caption and key, waiting for the code that runs it.
-void notYet(std::initializer_list<QAction*> actions) {
-  for (QAction* action : actions) action->setEnabled(false);
 }
 
 }  // namespace
@@ -61,7 +57,6 @@ void TForm1::createMenus() {
   edit->addSeparator();
   c.resetAllCurves = addCommand(edit, "Reset all curves", Qt::CTRL | Qt::Key_K);
   c.showCurve = addCommand(edit, "Show Curve", Qt::Key_S);
-  notYet({c.textCurveEditor});
 
   QMenu* zorva = bar->addMenu("Zorva");
   c.draw = addCommand(zorva, "Draw", Qt::Key_D);
@@ -195,6 +190,7 @@ void TForm1::createMenus() {
           [this] { commands_.belowNormalPriority->setChecked(engine_.toggleBelowNormalPriority()); });
 
   connect(c.aboutZorva, &QAction::triggered, this, &TForm1::aboutZorvaClick);
+  connect(c.textCurveEditor, &QAction::triggered, this, &TForm1::showTextCurveEditor);
   connectCurveCommands();
 }
 
@@ -213,6 +209,14 @@ void TForm1::aboutZorvaClick() {
   about_->show();
   about_->raise();
   Spammer("Showing about form");
+}
+
+void TForm1::showTextCurveEditor() {
+  if (!atc_) return;
+  atc_->refreshCanvas();
+  atc_->show();
+  atc_->raise();
+  atc_->activateWindow();
 }
 
 void TForm1::DisableZorvaMenus() {

@@ -1,12 +1,12 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QShortcutEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <algorithm>
 
 #include "ui/background_image_window.h"
@@ -15,6 +15,7 @@
 #include "ui/points_window.h"
 #include "ui/points_window.h"
 #include "ui/source_image_window.h"
+#include "ui/text_curve_editor.h"
 
 namespace zorva {
 
@@ -134,6 +135,10 @@ std::optional<std::pair<int, int>> QtHost::screenSize() {
 }
 
 std::optional<WindowPlacement> QtHost::windowPlacement(Window w) {
+  if (w == Window::Atc) {
+    if (const TatcForm* editor = form_.textCurveEditor()) return editor->placement();
+    return std::nullopt;
+  }
   if (const OptionWindow* window = form_.optionWindow(w)) return window->placement();
   return std::nullopt;
 }

@@ -53,13 +53,13 @@ TEST_F(MainWindowTest, MenuHasEveryCommandWithItsKeyAndStateAndGetsItsKeysBack) 
       "File: Open .ini file [Ctrl+O] | Open curve [Ctrl+Q] | - | Save zorva picture [Ctrl+S] | "
       "Save curve [Ctrl+W] | - | Change default save location | - | Exit [Alt+F4]",
       "Edit: Undo curve edit [Ctrl+Z] | - | Cut Curve [Ctrl+X] | Copy Curve [Ctrl+C] | Paste Curve [Ctrl+V] | "
-      "- | Paste from Clipboard [Ctrl+Shift+V] | Text Curve Editor [`] d | - | Reset all curves [Ctrl+K] | "
+      "- | Paste from Clipboard [Ctrl+Shift+V] | Text Curve Editor [`] | - | Reset all curves [Ctrl+K] | "
       "Show Curve [S]",
       "Zorva: Draw [D] | Stop [Esc] d | Clear [C] | - | Draw each step? [E] c | Save each step? [Ctrl+E] c | "
       "Clear each step? [Ctrl+Shift+E] c | Preview [P] c | - | Use transparency? c | Set opacity | - | "
       "Toggle zoom [Ctrl+F] c | Set canvas as background [Ctrl+B]",
       "Options: Function [F1] | Values [F2] | Color [F3] | Points [F4] | Path [F5] | Source Image [F6] | "
-      "Animation [F7] | Background Image [F8] | Set image dimensions [F9] | Branching [F10] d | "
+      "Animation [F7] | Background Image [F8] | Set image dimensions [F9] | Branching [F10] | "
       "Values - Plane [F11] | - | Hide option windows [H] c | - | Set rotation points cxh | Set path points ch | "
       "Draw Multiplier Bezier [Ctrl+4] ch | - h | Draw with Start and End Beziers? h | "
       "Use Start Bezier as End Bezier? [=] h | - h | Move rotation center between points? ch | Use \"wobble\"? c | "
