@@ -138,21 +138,6 @@ TEST_F(FrameMaking, EachFrameDrawsWithItsWaveValues) {
     // The first point of step 0: radius / 100 to the right of path point A (-2, 0).
     EXPECT_NEAR(seen[f].firstPointX, -2 + radius[f] / 100, 1e-13);
   }
-  // The other two forms over the same four frames.
-  s.wave(Wave::Bumps).StartSine = false;
-  s.wave(Wave::Bumps).StartLinear = true;
-  seen.clear();
-  make(4);
-  ASSERT_EQ(seen.size(), 4u);
-  const double saw[] = {52.5, 55, 57.5, 50};
-  for (std::size_t f = 0; f < 4; ++f) EXPECT_DOUBLE_EQ(seen[f].startBumps, saw[f]);
-  s.wave(Wave::Bumps).StartLinear = false;
-  s.wave(Wave::Bumps).StartLinearReturn = true;
-  seen.clear();
-  make(4);
-  ASSERT_EQ(seen.size(), 4u);
-  const double triangle[] = {55, 60, 55, 50};
-  for (std::size_t f = 0; f < 4; ++f) EXPECT_DOUBLE_EQ(seen[f].startBumps, triangle[f]);
 }
 
 TEST_F(FrameMaking, AllChangesZeroGiveIdenticalFrames) {
@@ -306,12 +291,9 @@ TEST_F(FrameMaking, ARotationFieldWithoutANumberEndsTheSeriesInOrder) {
   EXPECT_EQ(computed, std::vector<int>{1});
   EXPECT_EQ(made.drawn, 0);
   EXPECT_TRUE(savedPictures().empty());
-  // Idle again: title back, not animating, Draw draws.
-  EXPECT_EQ(host.title, "Zorva259");
-  EXPECT_FALSE(engine.isAnimating());
-  EXPECT_FALSE(animation.running());
+  // Idle again: not animating, Draw draws.
+  EXPECT_FALSE(engine.isAnimating() || animation.running());
   engine.DrawOrStop();
-  EXPECT_EQ(host.statuses.back(), "Finished");
   EXPECT_GT(engine.stats().points, 0u);
   // Each field is named; an empty one holds no number either.
   host.rotation = std::array<std::string, 4>{"1", "2", "3", ""};
