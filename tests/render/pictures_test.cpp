@@ -148,6 +148,21 @@ TEST_F(SourceSample, OnlyTheDriversRepeatsAreWholeNumbers) {
   for (const auto& v : seen) EXPECT_EQ(v, (std::array<double, 4>{1, 2, 0.25, 0.5}));
 }
 
+TEST_F(SourceSample, IntegerRepeatsPerStep) {
+  Settings& s = engine.settings;
+  s.SourceImageStartThetaColorMultiplier = 1;
+  s.SourceImageEndThetaColorMultiplier = 3;
+  s.SourceImageRepeatByIntegers = true;
+  s.Steps = 10;
+  s.ImageWidth = s.ImageHeight = 16;
+  s.StartGrain = s.EndGrain = 1;
+  std::vector<double> repeats;
+  engine.onStep = [&](int) { repeats.push_back(engine.step().CurrentSourceThetaRepeat); };
+  engine.DrawOrStop();
+  EXPECT_EQ(repeats, (std::vector<double>{1, 1, 1, 1, 1, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(engine.step().CurrentSourceThetaRepeat, 3);  // the last step (which draws nothing)
+}
+
 TEST_F(Pictures, BrokenImagesChangeNothing) {
   const std::string good = makeImage(dir, "good.png", 3, 3, [](int, int) {
     return std::array<std::uint8_t, 3>{1, 2, 3};

@@ -153,25 +153,6 @@ TEST(SettingsFile, NewFileOrderAndUnknownEntriesKept) {
   EXPECT_EQ(text.find("\n\n"), std::string::npos);  // line endings stay CR LF
 }
 
-TEST(SettingsFile, DecimalSeparatorOfTheLocale) {
-  SeparatorGuard guard;
-  TempDir dir;
-  Settings s;
-  s.StartGrain = 0.1;
-  setDecimalSeparator(",");
-  ASSERT_FALSE(writeSettingsFile(s, dir.file("comma.ini"), "sine", {}));
-  EXPECT_NE(readFile(dir.file("comma.ini")).find("StartGrain=0,1"), std::string::npos);
-  Settings back;
-  readSettingsFile(back, dir.file("comma.ini"), "sine", "/");
-  EXPECT_EQ(back.StartGrain, 0.1);
-  // Read under a locale with a decimal point the comma is understood too.
-  setDecimalSeparator(".");
-  back.StartGrain = 7;
-  readSettingsFile(back, dir.file("comma.ini"), "sine", "/");
-  EXPECT_EQ(back.StartGrain, 0.1);
-  EXPECT_EQ(back.Steps, 1000);
-}
-
 TEST(SettingsFile, PlacementIsClampedToTheScreen) {
   Settings s;
   s.window(Window::Values).Left = 5000;
