@@ -140,31 +140,6 @@ TEST_F(FrameMaking, EachFrameDrawsWithItsWaveValues) {
   }
 }
 
-TEST_F(FrameMaking, AllChangesZeroGiveIdenticalFrames) {
-  // Assorted forms and repeats: none matters without a change.
-  for (int i = 0; i < kWaveCount; ++i) {
-    AnimationWave& w = engine.settings.Waves[static_cast<std::size_t>(i)];
-    w.RepeatStart = i + 1.5;
-    w.StartLinear = i % 2 == 0;
-  }
-  engine.settings.StartBumps = 3;
-  const FramesMade made = make(4, 0, dir.file("zero"));
-  ASSERT_EQ(made.pictures.size(), 4u);
-  const std::string first = test::readFile(made.pictures[0]);
-  EXPECT_GT(first.size(), 100u);
-  for (const std::string& png : made.pictures) EXPECT_EQ(test::readFile(png), first) << png;
-
-  // Against it: one change, and frames 1 and 3 (sine 0) match while 2 and 4 differ.
-  engine.settings.wave(Wave::Radius).ChangeStart = 0.5;
-  engine.settings.wave(Wave::Radius).StartLinear = false;
-  engine.settings.wave(Wave::Radius).RepeatStart = 1;
-  const FramesMade moving = make(4, 0, dir.file("moving"));
-  ASSERT_EQ(moving.pictures.size(), 4u);
-  EXPECT_EQ(test::readFile(moving.pictures[0]), test::readFile(moving.pictures[2]));
-  EXPECT_NE(test::readFile(moving.pictures[1]), test::readFile(moving.pictures[0]));
-  EXPECT_NE(test::readFile(moving.pictures[3]), test::readFile(moving.pictures[1]));
-}
-
 TEST_F(FrameMaking, PhaseSineOfTheLastFrameStaysForLaterDrawings) {
   // "Test" divides by (LissaDelta + 1) + AnimationPhaseSine: with a Lissa
   // delta of 0 it draws before an animation, and nothing after one of four
