@@ -152,20 +152,6 @@ TEST_F(ImageWindowTest, LoadingABackgroundInUseAppliesItAndShowsTheNewSize) {
   EXPECT_EQ(window<TformZorvaImageDimensions>(Window::Dimensions)->editImageDimensionsHeight->text(), "30");
 }
 
-TEST_F(ImageWindowTest, ApplyRefusesACanvasWiderThan6000) {
-  auto* w = openWindow<TformZorvaBackgroundImage>(Window::BackgroundImage);
-  clickBox(w->cbResizeCanvas);
-  writeBands(path("huge.png"), 7000, 2, kRed, kRed);
-  ASSERT_TRUE(w->loadBackgroundImage(path("huge.png")));
-  EXPECT_EQ(engine().W(), 60);  // not in use: not applied yet
-  click(w->buttonApply);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, "Sorry, the canvas must be between 1 and 6000 pixels on all sides.");
-  EXPECT_EQ(settings().ImageWidth, 60);
-  EXPECT_EQ(engine().W(), 60);
-  EXPECT_EQ(window<TformZorvaImageDimensions>(Window::Dimensions)->editImageDimensionsWidth->text(), "60");
-}
-
 TEST_F(ImageWindowTest, TheCanvasBecomesTheBackgroundFromCtrlBAndFromTheButton) {
   start();
   activate();
