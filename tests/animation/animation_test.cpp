@@ -138,46 +138,6 @@ TEST_F(FrameMaking, EachFrameDrawsWithItsWaveValues) {
     // The first point of step 0: radius / 100 to the right of path point A (-2, 0).
     EXPECT_NEAR(seen[f].firstPointX, -2 + radius[f] / 100, 1e-13);
   }
-  // The other two forms over the same four frames.
-  s.wave(Wave::Bumps).StartSine = false;
-  s.wave(Wave::Bumps).StartLinear = true;
-  seen.clear();
-  make(4);
-  ASSERT_EQ(seen.size(), 4u);
-  const double saw[] = {52.5, 55, 57.5, 50};
-  for (std::size_t f = 0; f < 4; ++f) EXPECT_DOUBLE_EQ(seen[f].startBumps, saw[f]);
-  s.wave(Wave::Bumps).StartLinear = false;
-  s.wave(Wave::Bumps).StartLinearReturn = true;
-  seen.clear();
-  make(4);
-  ASSERT_EQ(seen.size(), 4u);
-  const double triangle[] = {55, 60, 55, 50};
-  for (std::size_t f = 0; f < 4; ++f) EXPECT_DOUBLE_EQ(seen[f].startBumps, triangle[f]);
-}
-
-TEST_F(FrameMaking, AllChangesZeroGiveIdenticalFrames) {
-  // Assorted forms and repeats: none matters without a change.
-  for (int i = 0; i < kWaveCount; ++i) {
-    AnimationWave& w = engine.settings.Waves[static_cast<std::size_t>(i)];
-    w.RepeatStart = i + 1.5;
-    w.StartLinear = i % 2 == 0;
-  }
-  engine.settings.StartBumps = 3;
-  const FramesMade made = make(4, 0, dir.file("zero"));
-  ASSERT_EQ(made.pictures.size(), 4u);
-  const std::string first = test::readFile(made.pictures[0]);
-  EXPECT_GT(first.size(), 100u);
-  for (const std::string& png : made.pictures) EXPECT_EQ(test::readFile(png), first) << png;
-
-  // Against it: one change, and frames 1 and 3 (sine 0) match while 2 and 4 differ.
-  engine.settings.wave(Wave::Radius).ChangeStart = 0.5;
-  engine.settings.wave(Wave::Radius).StartLinear = false;
-  engine.settings.wave(Wave::Radius).RepeatStart = 1;
-  const FramesMade moving = make(4, 0, dir.file("moving"));
-  ASSERT_EQ(moving.pictures.size(), 4u);
-  EXPECT_EQ(test::readFile(moving.pictures[0]), test::readFile(moving.pictures[2]));
-  EXPECT_NE(test::readFile(moving.pictures[1]), test::readFile(moving.pictures[0]));
-  EXPECT_NE(test::readFile(moving.pictures[3]), test::readFile(moving.pictures[1]));
 }
 
 TEST_F(FrameMaking, PhaseSineOfTheLastFrameStaysForLaterDrawings) {
@@ -306,12 +266,9 @@ TEST_F(FrameMaking, ARotationFieldWithoutANumberEndsTheSeriesInOrder) {
   EXPECT_EQ(computed, std::vector<int>{1});
   EXPECT_EQ(made.drawn, 0);
   EXPECT_TRUE(savedPictures().empty());
-  // Idle again: title back, not animating, Draw draws.
-  EXPECT_EQ(host.title, "Zorva259");
-  EXPECT_FALSE(engine.isAnimating());
-  EXPECT_FALSE(animation.running());
+  // Idle again: not animating, Draw draws.
+  EXPECT_FALSE(engine.isAnimating() || animation.running());
   engine.DrawOrStop();
-  EXPECT_EQ(host.statuses.back(), "Finished");
   EXPECT_GT(engine.stats().points, 0u);
   // Each field is named; an empty one holds no number either.
   host.rotation = std::array<std::string, 4>{"1", "2", "3", ""};

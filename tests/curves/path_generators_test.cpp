@@ -36,7 +36,6 @@ TEST(PathGenerators, CircleOfFourStepsRunsEitherWay) {
   ASSERT_EQ(clockwise.outcome, Outcome::Made);
   expectPointsNear(clockwise.curve, {{1, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}}, kTiny);
   EXPECT_EQ(clockwise.curve.Points()[0], qCoord(1, 0));  // theta = 0 is exact
-  EXPECT_EQ(clockwise.message, "Made new circle path");
 
   const PathResult anticlockwise = makePath(circle(4, false));
   ASSERT_EQ(anticlockwise.outcome, Outcome::Made);
@@ -98,19 +97,6 @@ TEST(PathGenerators, AnglesAreStepTimesTheStepAngle) {
     if (std::sin(1000 * theta) != std::sin(1000 * ((-2 * kPi * k) / 13))) ++differs;
   }
   EXPECT_GT(differs, 0);  // the case does tell the two orders apart
-}
-
-TEST(PathGenerators, HugeSineArgumentsGiveZero) {
-  // k * theta is beyond 2^63 for every point but the first, so the bumps
-  // vanish and every point lies on the unit circle exactly as cos, sin.
-  PathInputs in = circle(4, false);
-  in.k = 1e19;
-  in.m = 1;
-  const PathResult made = makePath(in);
-  ASSERT_EQ(made.outcome, Outcome::Made);
-  const double d = (2 * kPi) / 4;
-  for (int k = 0; k <= 4; ++k)
-    EXPECT_EQ(made.curve.Points()[static_cast<std::size_t>(k)], qCoord(std::cos(k * d), std::sin(k * d))) << k;
 }
 
 TEST(PathGenerators, RotationThenOffset) {
@@ -178,7 +164,6 @@ TEST(PathGenerators, SettingsAreReadAsTheirFieldsShowThem) {
   s.NumberOfPathSteps = 12;
   const PathResult made = makePath(s, PathShape::Lissajous);
   ASSERT_EQ(made.outcome, Outcome::Made);
-  EXPECT_EQ(made.message, "Made new lissajous path");
   EXPECT_EQ(made.curve.Points()[0], qCoord(1, 0));  // starts at (1, 0)
 
   PathInputs shown;

@@ -78,17 +78,6 @@ class CommaLocale : public ::testing::Test {
 std::unique_ptr<TempDir> CommaLocale::folder_;
 bool CommaLocale::made_ = false;
 
-TEST_F(CommaLocale, TheLocaleReallyUsesAComma) {
-  TempDir dir;
-  const test::RenderRun run = render({"--set", "StartGrain=0.25", "--set", "Steps=1", "--set", "ImageWidth=8", "--set",
-                                      "ImageHeight=8", "-q", "--seed", "1", "--stem", dir.file("p")});
-  ASSERT_FALSE(run.hung);
-  ASSERT_EQ(run.status, 0) << run.err;
-  IniFile copy;
-  ASSERT_EQ(copy.load(dir.file("p.ini")), std::nullopt);
-  EXPECT_EQ(copy.get("sine", "StartGrain"), "0,25");  // written with the user's separator
-}
-
 TEST_F(CommaLocale, ExampleSettingsAndCurvesReadWhole) {
   TempDir dir;
   std::filesystem::copy(kExamples, dir.path() / "ex");

@@ -325,13 +325,7 @@ void expectReadWhole(const std::string& content, const std::string& expectedKeys
 const std::string kTail = "\n[start]\nImageWidth=64\n[sine]\nSteps=9\n";
 constexpr std::size_t kLimit = IniFile::kMaxFileSize;
 
-TEST(SettingsText, TwentyMiBOfNewlines) { expectReadWhole(repeated("\n", (20u << 20) - kTail.size()) + kTail, "2"); }
-
 TEST(SettingsText, SixtyFourMiBOfNewlines) { expectReadWhole(repeated("\n", kLimit - kTail.size()) + kTail, "2"); }
-
-TEST(SettingsText, SixtyFourMiBOfOneKey) {
-  expectReadWhole("[sine]\n" + repeated("Steps=3\n", kLimit - kTail.size() - 7) + kTail, "2");
-}
 
 TEST(SettingsText, SixtyFourMiBOfDifferentKeys) {
   std::string text = "[sine]\n";

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <optional>
 #include <random>
-#include <regex>
 #include <span>
 #include <string>
 #include <vector>
@@ -234,69 +233,6 @@ TEST(ImageNames, SizeLimits) {
   EXPECT_FALSE(imageSizeProblem(30000, 3333) || imageSizeProblem(3333, 30000) || imageSizeProblem(10000, 10000));
   for (auto [w, h] : {std::pair<int, int>{30001, 1}, {1, 30001}, {10000, 10001}, {0, 5}, {5, 0}})
     EXPECT_TRUE(imageSizeProblem(w, h)) << w << " x " << h;
-}
-
-TEST_F(ImagePngWrite, OnlyIhdrIdatIendSubFilteredRowsAtLevelSeven) {
-  // Half noise, half a slow ramp: the data needs several IDATs, and zlib's
-  // levels 6, 7 and 8 give different streams. Rows are padded past the width.
-  const int w = 300, h = 200;
-  const std::size_t stride = w * 3 + 5;
-  Bytes rgb(stride * h);
-  std::mt19937 rng(1);
-  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(rng() % 2 ? rng() : i / 50);
-  const Bytes alpha(rgb.end() - w * h, rgb.end());
-  for (bool withAlpha : {false, true}) {
-    SCOPED_TRACE(withAlpha ? "RGBA" : "RGB");
-    const std::size_t bpp = withAlpha ? 4 : 3;
-    Bytes filtered;  // what the IDATs must hold: every row with the Sub filter
-    for (int y = 0; y < h; ++y) {
-      Bytes row;
-      for (int x = 0; x < w; ++x) {
-        row.insert(row.end(), &rgb[y * stride + x * 3], &rgb[y * stride + x * 3 + 3]);
-        if (withAlpha) row.push_back(alpha[static_cast<std::size_t>(y * w + x)]);
-      }
-      filtered.push_back(1);
-      for (std::size_t i = 0; i < row.size(); ++i)
-        filtered.push_back(static_cast<std::uint8_t>(row[i] - (i >= bpp ? row[i - bpp] : 0)));
-    }
-    const std::string file = path("out.png");
-    ASSERT_EQ(writePng(file, w, h, rgb.data(), stride, withAlpha ? alpha.data() : nullptr), std::nullopt);
-    const Bytes png = readBytes(file);
-    ASSERT_GT(png.size(), 33u);
-    EXPECT_EQ(Bytes(png.begin(), png.begin() + 33), kSignature + ihdr(w, h, 8, withAlpha ? 6 : 2));
-
-    std::string types;
-    Bytes idat;
-    std::size_t pos = 8;
-    for (std::size_t length = 0; pos + 12 <= png.size(); pos += 12 + length) {
-      length = (std::size_t{png[pos]} << 24) | (png[pos + 1] << 16) | (png[pos + 2] << 8) | png[pos + 3];
-      ASSERT_LE(pos + 12 + length, png.size());
-      types.append(&png[pos + 4], &png[pos + 8]);
-      if (types.ends_with("IDAT")) idat.insert(idat.end(), &png[pos + 8], &png[pos + 8 + length]);
-      EXPECT_LE(length, 65535u);
-    }
-    EXPECT_EQ(pos, png.size());
-    EXPECT_TRUE(std::regex_match(types, std::regex("IHDR(IDAT){2,}IEND"))) << types;
-
-    // The IDATs hold exactly the filtered rows as libpng deflates them at
-    // level 7: the Z_FILTERED strategy, memLevel 8.
-    auto deflateAt = [&](int level) {
-      z_stream zs{};
-      EXPECT_EQ(deflateInit2(&zs, level, Z_DEFLATED, (idat[0] >> 4) + 8, 8, Z_FILTERED), Z_OK);
-      Bytes out(deflateBound(&zs, static_cast<uLong>(filtered.size())));
-      zs.next_in = filtered.data();
-      zs.avail_in = static_cast<uInt>(filtered.size());
-      zs.next_out = out.data();
-      zs.avail_out = static_cast<uInt>(out.size());
-      EXPECT_EQ(deflate(&zs, Z_FINISH), Z_STREAM_END);
-      out.resize(zs.total_out);
-      deflateEnd(&zs);
-      return out;
-    };
-    const Bytes level7 = deflateAt(7);
-    ASSERT_TRUE(deflateAt(6) != level7 && deflateAt(8) != level7) << "the picture cannot tell the levels apart";
-    EXPECT_EQ(idat, level7);
-  }
 }
 
 TEST_F(ImagePngWrite, FailuresNameTheFileAndLeaveAnyOldFileWhole) {

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "render/engine.h"
 #include "io/image_io.h"
+#include "render/engine.h"
 #include "support/test_support.h"
 
 namespace zorva {
@@ -27,105 +27,81 @@ Case randomCase(std::mt19937& rng) {
   auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
   auto integer = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   auto chance = [&](double p) { return uniform(0, 1) < p; };
+  // Drawn in this order, one after the other: the cases depend on it.
+  auto ints = [&](int lo, int hi, std::initializer_list<std::int32_t*> to) {
+    for (std::int32_t* v : to) *v = integer(lo, hi);
+  };
+  auto reals = [&](double lo, double hi, std::initializer_list<double*> to) {
+    for (double* v : to) *v = uniform(lo, hi);
+  };
+  auto flags = [&](double p, std::initializer_list<bool*> to) {
+    for (bool* v : to) *v = chance(p);
+  };
   Case c;
   Settings& s = c.settings;
-  s.ImageWidth = integer(11, 70);
-  s.ImageHeight = integer(11, 70);
-  s.FunctionNumber = integer(0, 7);
-  s.Steps = integer(2, 24);
+  ints(11, 70, {&s.ImageWidth, &s.ImageHeight});
+  ints(0, 7, {&s.FunctionNumber});
+  ints(2, 24, {&s.Steps});
   s.PercentToComplete = chance(0.2) ? integer(10, 100) : 100;
-  s.StartRadius = integer(-150, 250);
-  s.EndRadius = integer(-150, 250);
-  s.StartBumps = integer(-9, 9);
-  s.EndBumps = integer(-9, 9);
+  ints(-150, 250, {&s.StartRadius, &s.EndRadius});
+  ints(-9, 9, {&s.StartBumps, &s.EndBumps});
   s.StartDepth = chance(0.05) ? 0 : integer(1, 6);
-  s.EndDepth = integer(1, 6);
-  s.StartIota = integer(-720, 720);
-  s.EndIota = integer(-720, 720);
-  s.StartScale = integer(60, 300);
-  s.EndScale = integer(60, 300);
-  s.StartGrain = uniform(0.5, 90);
-  s.EndGrain = uniform(0.5, 90);
-  s.GrainMultiplier = integer(1, 4);
-  s.TanBumps = chance(0.2);
-  s.StartMaxRed = integer(0, 255);
-  s.StartMaxGreen = integer(0, 255);
-  s.StartMaxBlue = integer(0, 255);
-  s.EndMaxRed = integer(0, 255);
-  s.EndMaxGreen = integer(0, 255);
-  s.EndMaxBlue = integer(0, 255);
-  s.BgMaxRed = integer(0, 255);
+  ints(1, 6, {&s.EndDepth});
+  ints(-720, 720, {&s.StartIota, &s.EndIota});
+  ints(60, 300, {&s.StartScale, &s.EndScale});
+  reals(0.5, 90, {&s.StartGrain, &s.EndGrain});
+  ints(1, 4, {&s.GrainMultiplier});
+  flags(0.2, {&s.TanBumps});
+  ints(0, 255,
+       {&s.StartMaxRed, &s.StartMaxGreen, &s.StartMaxBlue, &s.EndMaxRed, &s.EndMaxGreen, &s.EndMaxBlue, &s.BgMaxRed});
   s.BgMaxGreen = chance(0.5) ? s.BgMaxRed : integer(0, 255);
-  s.BgMaxBlue = integer(0, 255);
-  s.StartAmount = integer(0, 900);
-  s.EndAmount = integer(0, 900);
-  s.ThetaColorMultiplier = integer(-4, 4);
-  s.StepColorMultiplier = integer(-4, 4);
-  s.UseColorsAsLimits = chance(0.2);
-  s.OneOrTwo = chance(0.3);
-  s.White = chance(0.5);
+  ints(0, 255, {&s.BgMaxBlue});
+  ints(0, 900, {&s.StartAmount, &s.EndAmount});
+  ints(-4, 4, {&s.ThetaColorMultiplier, &s.StepColorMultiplier});
+  flags(0.2, {&s.UseColorsAsLimits});
+  flags(0.3, {&s.OneOrTwo});
+  flags(0.5, {&s.White});
   s.BestGuess = !s.White && chance(0.4);
-  s.NewColor = chance(0.3);
-  s.ABA = chance(0.3);
-  s.StartEllipseWidth = uniform(-3, 3);
-  s.StartEllipseHeight = uniform(-3, 3);
-  s.EndEllipseWidth = uniform(-3, 3);
-  s.EndEllipseHeight = uniform(-3, 3);
+  flags(0.3, {&s.NewColor, &s.ABA});
+  reals(-3, 3, {&s.StartEllipseWidth, &s.StartEllipseHeight, &s.EndEllipseWidth, &s.EndEllipseHeight});
   s.LissaDelta = integer(chance(0.1) ? -1 : 1, 6);
-  s.EllipsesTwo = chance(0.4);
-  s.UseEllipsesTwo = chance(0.4);
-  s.AdjustGrain = chance(0.3);
-  s.Use31 = chance(0.3);
-  s.RockOffsetInAnimation = chance(0.3);
-  s.StartRockerAmount = uniform(-40, 40);
-  s.EndRockerAmount = uniform(-40, 40);
-  s.NumberOfRocks = uniform(0, 4);
-  s.UseZFactor = chance(0.3);
-  s.UseIotaExtra = chance(0.3);
+  flags(0.4, {&s.EllipsesTwo, &s.UseEllipsesTwo});
+  flags(0.3, {&s.AdjustGrain, &s.Use31, &s.RockOffsetInAnimation});
+  reals(-40, 40, {&s.StartRockerAmount, &s.EndRockerAmount});
+  reals(0, 4, {&s.NumberOfRocks});
+  flags(0.3, {&s.UseZFactor, &s.UseIotaExtra});
   const bool bigSplodge = chance(0.05);
   s.SplodgeStartLimit = bigSplodge ? uniform(200, 230) : uniform(-1, 5.5);
   s.SplodgeEndLimit = bigSplodge ? uniform(200, 230) : uniform(0, 5.5);
   s.FuzzyStart = chance(0.1) ? 0 : uniform(-0.5, 3);
-  s.FuzzyEnd = uniform(0.2, 3);
-  s.SplodgeStartCenter = uniform(0, 3);
-  s.SplodgeEndCenter = uniform(0, 3);
-  s.BoolInk246 = chance(0.2);
-  s.GrainByDepth = chance(0.3);
-  s.InterpolateColors = chance(0.3);
-  s.UseDimmer = chance(0.3);
-  s.PlaneStartTranslationX = uniform(-0.5, 0.5);
-  s.PlaneEndTranslationY = uniform(-0.5, 0.5);
-  s.PlaneStartRotationAngle = uniform(-90, 90);
-  s.PlaneEndRotationAngle = uniform(-90, 90);
-  s.PlaneStartRotationX = uniform(-1, 1);
-  s.PlaneEndRotationY = uniform(-1, 1);
-  s.ZorvaPointsXStart = uniform(-2.5, 2.5);
-  s.ZorvaPointsYStart = uniform(-2, 2);
-  s.ZorvaPointsXEnd = uniform(-2.5, 2.5);
-  s.ZorvaPointsYEnd = uniform(-2, 2);
-  s.ZorvaPointsRotateXStart = uniform(-2, 2);
-  s.ZorvaPointsRotateYEnd = uniform(-2, 2);
-  s.ZorvaPointsFollow = chance(0.1);
-  s.ZorvaPointsUseBezier = chance(0.3);
-  s.ZorvaPointsFollowRotate = chance(0.1);
-  s.ZorvaPointsUseBezierRotate = chance(0.3);
-  s.ZorvaPointsUseStartAndEndBezier = chance(0.3);
-  s.ZorvaPointsUseStartAsEnd = chance(0.3);
-  s.MoveRotation = chance(0.7);
-  s.Wobble = chance(0.3);
-  s.UseSourceImage = chance(0.3);
+  reals(0.2, 3, {&s.FuzzyEnd});
+  reals(0, 3, {&s.SplodgeStartCenter, &s.SplodgeEndCenter});
+  flags(0.2, {&s.BoolInk246});
+  flags(0.3, {&s.GrainByDepth, &s.InterpolateColors, &s.UseDimmer});
+  reals(-0.5, 0.5, {&s.PlaneStartTranslationX, &s.PlaneEndTranslationY});
+  reals(-90, 90, {&s.PlaneStartRotationAngle, &s.PlaneEndRotationAngle});
+  reals(-1, 1, {&s.PlaneStartRotationX, &s.PlaneEndRotationY});
+  reals(-2.5, 2.5, {&s.ZorvaPointsXStart});
+  reals(-2, 2, {&s.ZorvaPointsYStart});
+  reals(-2.5, 2.5, {&s.ZorvaPointsXEnd});
+  reals(-2, 2, {&s.ZorvaPointsYEnd, &s.ZorvaPointsRotateXStart, &s.ZorvaPointsRotateYEnd});
+  flags(0.1, {&s.ZorvaPointsFollow});
+  flags(0.3, {&s.ZorvaPointsUseBezier});
+  flags(0.1, {&s.ZorvaPointsFollowRotate});
+  flags(0.3, {&s.ZorvaPointsUseBezierRotate, &s.ZorvaPointsUseStartAndEndBezier, &s.ZorvaPointsUseStartAsEnd});
+  flags(0.7, {&s.MoveRotation});
+  flags(0.3, {&s.Wobble, &s.UseSourceImage});
   c.sourceImage = s.UseSourceImage;
-  s.UseOpaquePixels = chance(0.4);
-  s.SourceImageRepeatByIntegers = chance(0.3);
-  s.SourceImageStartStepColorMultiplier = integer(-3, 3);
-  s.SourceImageEndThetaColorMultiplier = integer(-3, 3);
-  s.SourceImageStartOffsetPerStep = uniform(-2, 2);
-  s.SourceImageEndOffsetOverall = uniform(-2, 2);
-  s.SourceImageOpacityThreshold = uniform(0, 1);
+  flags(0.4, {&s.UseOpaquePixels});
+  flags(0.3, {&s.SourceImageRepeatByIntegers});
+  ints(-3, 3, {&s.SourceImageStartStepColorMultiplier, &s.SourceImageEndThetaColorMultiplier});
+  reals(-2, 2, {&s.SourceImageStartOffsetPerStep, &s.SourceImageEndOffsetOverall});
+  reals(0, 1, {&s.SourceImageOpacityThreshold});
   for (int slot = 0; slot < kMultiplierCount; ++slot) {
     if (!chance(0.12)) continue;
     const int points = chance(0.2) ? integer(1, 4) : integer(5, 12);
-    for (int p = 0; p < points; ++p) c.curves[static_cast<std::size_t>(slot)].push_back({uniform(-1.5, 1.5), uniform(-0.8, 0.8)});
+    for (int p = 0; p < points; ++p)
+      c.curves[static_cast<std::size_t>(slot)].push_back({uniform(-1.5, 1.5), uniform(-0.8, 0.8)});
   }
   c.arctan2 = chance(0.15);
   if (chance(0.5)) c.mouse = std::pair<int, int>(integer(-5, s.ImageWidth + 5), integer(-5, s.ImageHeight + 5));
@@ -162,7 +138,8 @@ Result render(const Case& c, const std::string& sourceFile, InkerKind inker, int
   engine.random().seed(c.seed);
   engine.ClearPicture();
   engine.DrawOrStop();
-  return {engine.canvas().color.vector(), engine.canvas().firstStep.vector(), engine.random().state(), engine.step().ZFactor, engine.stats()};
+  return {engine.canvas().color.vector(), engine.canvas().firstStep.vector(), engine.random().state(),
+          engine.step().ZFactor, engine.stats()};
 }
 
 TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {

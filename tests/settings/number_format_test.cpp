@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 
 #include "settings/number_format.h"
 
@@ -8,44 +10,30 @@ namespace zorva {
 namespace {
 
 TEST(NumberFormat, ShortestFormWithFifteenDigits) {
-  EXPECT_EQ(formatFloat(1.5, "."), "1.5");
-  EXPECT_EQ(formatFloat(M_PI / 2, "."), "1.5707963267949");
-  EXPECT_EQ(formatFloat(0.1, "."), "0.1");
+  const std::pair<double, const char*> cases[] = {{1.5, "1.5"},
+                                                  {M_PI / 2, "1.5707963267949"},
+                                                  {0, "0"},
+                                                  {-1, "-1"},
+                                                  {300, "300"},
+                                                  {1e-6, "1E-6"},
+                                                  {0.00001, "0.00001"},
+                                                  {-0.000012345, "-0.000012345"},
+                                                  {123456789012345.0, "123456789012345"},
+                                                  {1234567890123456.0, "1.23456789012346E15"},
+                                                  {1.5e300, "1.5E300"},
+                                                  {0.1 + 0.2, "0.3"}};
+  for (auto [value, text] : cases) EXPECT_EQ(formatFloat(value, "."), text);
   EXPECT_EQ(formatFloat(0.1, ","), "0,1");
-  EXPECT_EQ(formatFloat(0, "."), "0");
-  EXPECT_EQ(formatFloat(-1, "."), "-1");
-  EXPECT_EQ(formatFloat(300, "."), "300");
-  EXPECT_EQ(formatFloat(2.25, "."), "2.25");
-  EXPECT_EQ(formatFloat(1e-6, "."), "1E-6");
-  EXPECT_EQ(formatFloat(0.00001, "."), "0.00001");
-  EXPECT_EQ(formatFloat(-0.000012345, "."), "-0.000012345");
-  EXPECT_EQ(formatFloat(123456789012345.0, "."), "123456789012345");
-  EXPECT_EQ(formatFloat(1234567890123456.0, "."), "1.23456789012346E15");
-  EXPECT_EQ(formatFloat(1.5e300, "."), "1.5E300");
-  EXPECT_EQ(formatFloat(0.1 + 0.2, "."), "0.3");
 }
 
 TEST(NumberFormat, ParsesNumbersWithAPointACommaOrTheGivenSeparator) {
-  EXPECT_EQ(parseFloat("0.5", "."), 0.5);
-  EXPECT_EQ(parseFloat(" -2.25 ", "."), -2.25);
-  EXPECT_EQ(parseFloat("+3", "."), 3.0);
-  EXPECT_EQ(parseFloat("1E-6", "."), 1e-6);
-  EXPECT_EQ(parseFloat("0,1", ","), 0.1);
-  EXPECT_EQ(parseFloat("0.1", ","), 0.1);
-  EXPECT_EQ(parseFloat("0,1", "."), 0.1);
-  EXPECT_EQ(parseFloat("-2,5E-3", "."), -2.5e-3);
-  EXPECT_EQ(parseFloat("1\u066B5", "\u066B"), 1.5);  // a separator of more than one byte
-  EXPECT_FALSE(parseFloat("1,5.5", "."));
-  EXPECT_FALSE(parseFloat("1,,5", ","));
-  EXPECT_FALSE(parseFloat(",", ","));
-  EXPECT_FALSE(parseFloat("", "."));
-  EXPECT_FALSE(parseFloat("-", "."));
-  EXPECT_FALSE(parseFloat("abc", "."));
-  EXPECT_FALSE(parseFloat("inf", "."));
-  EXPECT_FALSE(parseFloat("nan", "."));
-  EXPECT_FALSE(parseFloat("1e999", "."));
-  EXPECT_FALSE(parseFloat("0x10", "."));
-  EXPECT_FALSE(parseFloat("1 2", "."));
+  const std::tuple<const char*, const char*, double> read[] = {
+      {" -2.25 ", ".", -2.25},   {"+3", ".", 3.0},           {"1E-6", ".", 1e-6},
+      {"0,1", ",", 0.1},         {"0.1", ",", 0.1},          {"0,1", ".", 0.1},
+      {"-2,5E-3", ".", -2.5e-3}, {"1\u066B5", "\u066B", 1.5}};  // a separator of more than one byte
+  for (auto [text, separator, value] : read) EXPECT_EQ(parseFloat(text, separator), value) << text;
+  for (const char* bad : {"1,5.5", "1,,5", ",", "", "-", "abc", "inf", "nan", "1e999", "0x10", "1 2"})
+    EXPECT_FALSE(parseFloat(bad, bad == std::string("1,,5") || bad == std::string(",") ? "," : ".")) << bad;
 }
 
 TEST(NumberFormat, FormattedValuesReadBackToFifteenDigits) {
@@ -57,21 +45,11 @@ TEST(NumberFormat, FormattedValuesReadBackToFifteenDigits) {
 }
 
 TEST(NumberFormat, IntegersDecimalAndHexadecimal) {
-  EXPECT_EQ(parseInt("42"), 42);
-  EXPECT_EQ(parseInt("-7"), -7);
-  EXPECT_EQ(parseInt(" 5 "), 5);
-  EXPECT_EQ(parseInt("0x1F"), 31);
-  EXPECT_EQ(parseInt("0XfF"), 255);
-  EXPECT_EQ(parseInt("0xFFFFFFFF"), -1);
-  EXPECT_EQ(parseInt("2147483647"), 2147483647);
-  EXPECT_EQ(parseInt("-2147483648"), INT32_MIN);
-  EXPECT_FALSE(parseInt("2147483648"));
-  EXPECT_FALSE(parseInt("99999999999"));
-  EXPECT_FALSE(parseInt("0x123456789"));
-  EXPECT_FALSE(parseInt("1.5"));
-  EXPECT_FALSE(parseInt(""));
-  EXPECT_FALSE(parseInt("-"));
-  EXPECT_FALSE(parseInt("12abc"));
+  const std::pair<const char*, std::int32_t> read[] = {
+      {"-7", -7}, {" 5 ", 5}, {"0XfF", 255}, {"0xFFFFFFFF", -1}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
+  for (auto [text, value] : read) EXPECT_EQ(parseInt(text), value) << text;
+  for (const char* bad : {"2147483648", "99999999999", "0x123456789", "1.5", "", "-", "12abc"})
+    EXPECT_FALSE(parseInt(bad)) << bad;
 }
 
 TEST(NumberFormat, RoundTo15DigitsIsWhatAFieldShowsAndReadsBack) {

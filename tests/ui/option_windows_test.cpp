@@ -18,37 +18,32 @@ using OptionWindowTest = UiTest;
 TEST_F(OptionWindowTest, EachWindowShowsFromTheMenuFoldsAndClosesToHidden) {
   start();
   const auto& c = form_->commands();
-  struct Case {
-    QAction* action;
-    Window window;
-    const char* status;
-    int unfolded;
-  };
-  for (const Case& k : {Case{c.values, Window::Values, "Showing Values form", 431},
-                        Case{c.valuesPlane, Window::ValuesPlane, "Showing Values - Plane form", 291},
-                        Case{c.imageDimensions, Window::Dimensions, "Showing the image dimension form", 150},
-                        Case{c.setOpacity, Window::Opacity, "Showing the image opacity form", 110},
-                        Case{c.function, Window::Function, "Showing Function form", 475},
-                        Case{c.color, Window::Colors, "Showing Colors form", 443},
-                        Case{c.sourceImage, Window::SourceImage, "Showing Source Image form", 460},
-                        Case{c.backgroundImage, Window::BackgroundImage, "Showing Background Image form", 357}}) {
-    SCOPED_TRACE(k.status);
-    OptionWindow* w = form_->optionWindow(k.window);
-    k.action->trigger();
+  const std::pair<QAction*, Window> windows[] = {{c.values, Window::Values},
+                                                 {c.valuesPlane, Window::ValuesPlane},
+                                                 {c.imageDimensions, Window::Dimensions},
+                                                 {c.setOpacity, Window::Opacity},
+                                                 {c.function, Window::Function},
+                                                 {c.color, Window::Colors},
+                                                 {c.sourceImage, Window::SourceImage},
+                                                 {c.backgroundImage, Window::BackgroundImage}};
+  for (const auto& [action, window] : windows) {
+    SCOPED_TRACE(static_cast<int>(window));
+    OptionWindow* w = form_->optionWindow(window);
+    action->trigger();
     EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(settings().window(k.window).Visible);
-    EXPECT_EQ(form_->statusText(), k.status);
-    EXPECT_EQ(w->windowType(), Qt::Tool);
-    // Values - Plane starts one pixel taller than it unfolds.
-    EXPECT_EQ(w->height(), k.window == Window::ValuesPlane ? 292 : k.unfolded);
+    EXPECT_TRUE(settings().window(window).Visible);
     click(w->foldButton());
     EXPECT_EQ(w->height(), 50);
     click(w->foldButton());
-    EXPECT_EQ(w->height(), k.unfolded);
+    const int unfolded = w->height();
+    EXPECT_GT(unfolded, 50);
+    click(w->foldButton());
+    click(w->foldButton());
+    EXPECT_EQ(w->height(), unfolded);
     // Closing only hides; Values - Plane keeps its key.
     w->close();
     EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(settings().window(k.window).Visible, k.window == Window::ValuesPlane);
+    EXPECT_EQ(settings().window(window).Visible, window == Window::ValuesPlane);
   }
 }
 
