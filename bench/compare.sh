@@ -7,10 +7,11 @@
 # and the ratios fast/reference and N threads/1 thread for both times.
 #   bench/compare.sh                 every workload
 #   RUNS=5 THREADS=8 bench/compare.sh heavy default
+#   EXE=/path/to/zorva-render bench/compare.sh   another build, for before/after
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [[ -x build/zorva-render ]] || scripts/build.sh >&2
-exe=$PWD/build/zorva-render
+exe=${EXE:-$PWD/build/zorva-render}
 runs=${RUNS:-3}
 threads=${THREADS:-$(nproc)}
 work=$(mktemp -d)

@@ -54,7 +54,7 @@ std::optional<std::string> writePng(const std::string& fileName, int width, int 
 // The same from pixels whose bytes are blue, green, red (a 24-bit picture
 // as it is kept), without a copy in the other order.
 std::optional<std::string> writePngFromBgr(const std::string& fileName, int width, int height, const std::uint8_t* bgr,
-                                           std::size_t bgrStride, const std::uint8_t* alpha, ThreadPool& pool);
+                                           std::size_t bgrStride, const std::uint8_t* alpha, int threads = 0);
 
 // Filtered bytes the writer aims at per block: big enough that the blocks
 // barely cost compression, small enough that a print-size picture has many.

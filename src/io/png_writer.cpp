@@ -361,8 +361,8 @@ std::optional<std::string> writePng(const std::string& fileName, int width, int 
 }
 
 std::optional<std::string> writePngFromBgr(const std::string& fileName, int width, int height, const std::uint8_t* bgr,
-                                           std::size_t bgrStride, const std::uint8_t* alpha, ThreadPool& pool) {
-  return writePngWith(fileName, width, height, bgr, bgrStride, alpha, true, &pool, 1);
+                                           std::size_t bgrStride, const std::uint8_t* alpha, int threads) {
+  return writePngWith(fileName, width, height, bgr, bgrStride, alpha, true, nullptr, threads);
 }
 
 }  // namespace zorva

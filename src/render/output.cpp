@@ -42,8 +42,9 @@ std::optional<std::string> Engine::BitmapFileToPNG(const std::string& stem) {
         to[x] = transparencyAlpha(from[x * 3 + 2], from[x * 3 + 1], from[x * 3], settings.White, settings.Opacity);
     }
   }
+  // Saving uses every core, whatever the number of drawing workers.
   return writePngFromBgr(stem + ".png", w, h, picture_.bgr.data(), static_cast<std::size_t>(w) * 3,
-                         toggles_.useTransparency ? alpha.data() : nullptr, fast_.pool());
+                         toggles_.useTransparency ? alpha.data() : nullptr);
 }
 
 std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem) {
@@ -58,7 +59,7 @@ std::optional<std::string> Engine::SaveSourceImageAsPNG(const std::string& stem)
   for (int y = 0; y < h; ++y)
     std::copy_n(source_.entry(h - 1 - y, 0), static_cast<std::size_t>(w) * 3,
                 rgb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 3);
-  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr, fast_.pool());
+  return writePng(stem + ".png", w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr);
 }
 
 std::string Engine::timeStampedStem() {
