@@ -19,20 +19,27 @@ void configure(Engine& engine, Workload workload) {
   zorva::Settings& s = engine.settings;
   s = zorva::Settings{};
   switch (workload) {
-    case kDefault: break;
+    case kDefault:
+      break;
     case kHeavy:  // large grain and splodges, fewer steps
       s.StartGrain = s.EndGrain = 1000;
       s.SplodgeStartLimit = s.SplodgeEndLimit = 6;
       s.Steps = 200;
       break;
-    case kColourful: s.NewColor = true; break;
-    case kOldInking: s.BoolInk246 = true; break;
+    case kColourful:
+      s.NewColor = true;
+      break;
+    case kOldInking:
+      s.BoolInk246 = true;
+      break;
   }
 }
 
 void report(benchmark::State& state, const zorva::DrawStats& work, std::int64_t runs) {
-  state.counters["points/s"] = benchmark::Counter(static_cast<double>(work.points) * static_cast<double>(runs), benchmark::Counter::kIsRate);
-  state.counters["updates/s"] = benchmark::Counter(static_cast<double>(work.pixelUpdates) * static_cast<double>(runs), benchmark::Counter::kIsRate);
+  state.counters["points/s"] =
+      benchmark::Counter(static_cast<double>(work.points) * static_cast<double>(runs), benchmark::Counter::kIsRate);
+  state.counters["updates/s"] = benchmark::Counter(static_cast<double>(work.pixelUpdates) * static_cast<double>(runs),
+                                                   benchmark::Counter::kIsRate);
 }
 
 // A whole drawing: args are workload, inker (0 fast, 1 reference), threads.
@@ -87,7 +94,15 @@ void drawingArgs(benchmark::internal::Benchmark* b) {
 
 }  // namespace
 
-BENCHMARK(BM_Drawing)->Apply(drawingArgs)->ArgNames({"workload", "reference", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Step)->Apply(drawingArgs)->ArgNames({"workload", "reference", "threads"})->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Drawing)
+    ->Apply(drawingArgs)
+    ->ArgNames({"workload", "reference", "threads"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Step)
+    ->Apply(drawingArgs)
+    ->ArgNames({"workload", "reference", "threads"})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

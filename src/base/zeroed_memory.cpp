@@ -1,10 +1,10 @@
 #include "base/zeroed_memory.h"
 
 #include <cstdint>
-#include <fstream>
-#include <string>
 #include <cstdlib>
+#include <fstream>
 #include <new>
+#include <string>
 #include <sys/mman.h>
 
 namespace zorva {

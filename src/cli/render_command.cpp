@@ -72,16 +72,20 @@ constexpr OptionInfo kOptions[] = {
     {"--preview", nullptr, nullptr, "preview mode"},
     {"--transparent", nullptr, nullptr, "save with the transparency mask (\"Use transparency?\")"},
     {"--threads", nullptr, "N", "number of drawing workers (default: all cores)"},
-    {"--inker", nullptr, "KIND", "fast (default) or reference: the literal one-point-at-a-time\n"
-                                 "inker, for comparisons; both draw the same picture"},
-    {"--animate", nullptr, nullptr, "make the frames of an animation (\"Make Frames\"): frame f is saved as\n"
-                                    "STEM_NNNN (f in four digits), its generator starting at N + f - 1"},
-    {"--frames", nullptr, "A-B", "with --animate: compute frames 1 .. B, draw and save A .. B\n"
-                                 "(default: every frame, 1 .. NumberOfFrames)"},
+    {"--inker", nullptr, "KIND",
+     "fast (default) or reference: the literal one-point-at-a-time\n"
+     "inker, for comparisons; both draw the same picture"},
+    {"--animate", nullptr, nullptr,
+     "make the frames of an animation (\"Make Frames\"): frame f is saved as\n"
+     "STEM_NNNN (f in four digits), its generator starting at N + f - 1"},
+    {"--frames", nullptr, "A-B",
+     "with --animate: compute frames 1 .. B, draw and save A .. B\n"
+     "(default: every frame, 1 .. NumberOfFrames)"},
     {"--animation-offset", nullptr, nullptr, "with --animate: \"Offset?\" (shift each frame along the drawing)"},
     {"--main-path-offset", nullptr, nullptr, "with --animate: \"Use offset?\" of Main Path Usage"},
-    {"--summary", nullptr, nullptr, "print the style, the number of keys read and the curves held,\n"
-                                    "instead of drawing"},
+    {"--summary", nullptr, nullptr,
+     "print the style, the number of keys read and the curves held,\n"
+     "instead of drawing"},
     {"-q", nullptr, nullptr, nullptr},
     {"--quiet", "-q", nullptr, "no progress output"},
     {"--help", "-h", nullptr, "show this help"},
@@ -233,27 +237,28 @@ Options parse(int argc, char** argv) {
     if (name == "--style") {
       if (auto problem = styleNameProblem(value)) throw UsageError{"--style \"" + shown(value) + "\": " + *problem};
       o.style = value;
-    }
-    else if (name == "--set") o.sets.push_back(value);
+    } else if (name == "--set")
+      o.sets.push_back(value);
     else if (name == "--seed") {
       auto v = parseInt(value);
       std::uint64_t big = 0;
       bool ok = !value.empty() && value.size() <= 10 && value.find_first_not_of("0123456789") == std::string::npos;
       if (ok) big = std::stoull(value);
-      if (ok && big <= 0xFFFFFFFFull) o.seed = static_cast<std::uint32_t>(big);
-      else if (v) o.seed = static_cast<std::uint32_t>(*v);
-      else throw UsageError{"--seed needs a whole number, not \"" + value + "\""};
+      if (ok && big <= 0xFFFFFFFFull)
+        o.seed = static_cast<std::uint32_t>(big);
+      else if (v)
+        o.seed = static_cast<std::uint32_t>(*v);
+      else
+        throw UsageError{"--seed needs a whole number, not \"" + value + "\""};
     } else if (name == "--stem") {
       if (namesFolder(value))
         throw UsageError{"--stem \"" + value + "\" names a folder; a stem starts file names (for example " +
                          "out/picture gives out/picture.png); --out chooses the folder"};
       o.stem = value;
-    }
-    else if (name == "--out" || name == "--source-image" || name == "--background-image") {
+    } else if (name == "--out" || name == "--source-image" || name == "--background-image") {
       checkStoredName(name, value);
       (name == "--out" ? o.out : name == "--source-image" ? o.sourceImage : o.backgroundImage) = value;
-    }
-    else if (name == "--threads") {
+    } else if (name == "--threads") {
       auto v = parseInt(value);
       if (!v || *v < 1 || *v > 256) throw UsageError{"--threads needs a number from 1 to 256, not \"" + value + "\""};
       o.threads = *v;
@@ -267,7 +272,8 @@ Options parse(int argc, char** argv) {
         throw UsageError{"--make-path is hypotrochoid, circle, lissajous or epitrochoid, not \"" + value + "\""};
     } else if (name == "--slot") {
       o.slot = slotByName(value);
-      if (!o.slot) throw UsageError{"--slot needs a curve name such as \"Values - Radius\" or 0..31, not \"" + value + "\""};
+      if (!o.slot)
+        throw UsageError{"--slot needs a curve name such as \"Values - Radius\" or 0..31, not \"" + value + "\""};
     } else if (name == "--frames") {
       const auto dash = value.find('-', 1);
       std::optional<std::int32_t> a, b;
@@ -278,10 +284,14 @@ Options parse(int argc, char** argv) {
       if (!a || !b || value.find_first_not_of("0123456789-") != std::string::npos)
         throw UsageError{"--frames needs a range A-B of frame numbers, not \"" + value + "\""};
       o.frames = {*a, *b};
-    } else if (name == "--animate") o.animate = true;
-    else if (name == "--animation-offset") o.animationOffset = true;
-    else if (name == "--main-path-offset") o.mainPathOffset = true;
-    else if (name == "--branch") o.branch = true;
+    } else if (name == "--animate")
+      o.animate = true;
+    else if (name == "--animation-offset")
+      o.animationOffset = true;
+    else if (name == "--main-path-offset")
+      o.mainPathOffset = true;
+    else if (name == "--branch")
+      o.branch = true;
     else if (name == "--outline")
       o.outline = value;
     else if (name == "--lasso" || name == "--append-lasso") {
@@ -293,11 +303,16 @@ Options parse(int argc, char** argv) {
         o.lasso = at;
       else
         o.appendLassos.push_back(*at);
-    } else if (name == "--preview") o.preview = true;
-    else if (name == "--transparent") o.transparent = true;
-    else if (name == "--summary") o.summary = true;
-    else if (name == "--quiet") o.quiet = true;
-    else if (name == "--help") o.help = true;
+    } else if (name == "--preview")
+      o.preview = true;
+    else if (name == "--transparent")
+      o.transparent = true;
+    else if (name == "--summary")
+      o.summary = true;
+    else if (name == "--quiet")
+      o.quiet = true;
+    else if (name == "--help")
+      o.help = true;
   }
   checkCombinations(o);
   return o;
@@ -421,8 +436,8 @@ std::optional<std::pair<std::int32_t, std::int32_t>> frameRange(const Engine& en
   const auto range = options.frames.value_or(std::pair<std::int32_t, std::int32_t>{1, frames});
   const auto [first, last] = range;
   if (first >= 1 && first <= last && last <= frames) return range;
-  std::cerr << "zorva-render: --frames " << first << "-" << last << " is not a range within the " << frames
-            << " frame" << (frames == 1 ? "" : "s") << " of these settings (1 <= A <= B <= " << frames
+  std::cerr << "zorva-render: --frames " << first << "-" << last << " is not a range within the " << frames << " frame"
+            << (frames == 1 ? "" : "s") << " of these settings (1 <= A <= B <= " << frames
             << ")\nTry 'zorva-render --help'.\n";
   return std::nullopt;
 }

@@ -92,9 +92,13 @@ void qCurve::Empty() {
   centre_ = qCoord();
 }
 
-double qCurve::GetXofI(std::int32_t i) const { return i >= 0 && i < GetLength() ? points_[static_cast<std::size_t>(i)].X : 0.0; }
+double qCurve::GetXofI(std::int32_t i) const {
+  return i >= 0 && i < GetLength() ? points_[static_cast<std::size_t>(i)].X : 0.0;
+}
 
-double qCurve::GetYofI(std::int32_t i) const { return i >= 0 && i < GetLength() ? points_[static_cast<std::size_t>(i)].Y : 0.0; }
+double qCurve::GetYofI(std::int32_t i) const {
+  return i >= 0 && i < GetLength() ? points_[static_cast<std::size_t>(i)].Y : 0.0;
+}
 
 qCoord& qCurve::GetPointI(std::int32_t i) {
   if (i >= 0 && i < GetLength()) return points_[static_cast<std::size_t>(i)];
@@ -155,7 +159,8 @@ void qCurve::RemovePoint(std::int32_t i, qCurve& curve, qCurve& scratch) {
   }
   scratch.Empty();
   for (std::int32_t k = 0; k < curve.GetLength(); ++k)
-    if (k != i) scratch.AddPoint(curve.points_[static_cast<std::size_t>(k)].X, curve.points_[static_cast<std::size_t>(k)].Y);
+    if (k != i)
+      scratch.AddPoint(curve.points_[static_cast<std::size_t>(k)].X, curve.points_[static_cast<std::size_t>(k)].Y);
   CopyCurve(scratch, curve);
 }
 
@@ -184,7 +189,9 @@ void qCurve::InsertCurve(qCurve& main, const qCurve& inserted, std::int32_t atIn
     temporary.AddPoint(p.X, p.Y);
   }
   const double runLength = std::floor(static_cast<double>(insertedCount - 1) * factor);
-  const std::int64_t n = runLength >= kMaxInsertedRun ? kMaxInsertedRun : runLength >= 1 ? static_cast<std::int64_t>(runLength) : 0;
+  const std::int64_t n = runLength >= kMaxInsertedRun ? kMaxInsertedRun
+                         : runLength >= 1             ? static_cast<std::int64_t>(runLength)
+                                                      : 0;
   for (std::int64_t k = n; k >= 1; --k) {
     const double index = std::floor(static_cast<double>(k) / factor);
     // Only a negative factor on an empty curve can point outside; skip it.

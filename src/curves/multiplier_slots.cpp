@@ -6,14 +6,14 @@
 namespace zorva {
 
 const std::array<const char*, kMultiplierCount> kMultiplierCaptions = {
-    "Main - Path curve",     "Main - Start curve",     "Main - End curve",       "Values - Radius",
-    "Values - Angle",        "Values - Bumps",         "Values - Smooth",        "Values - Grain",
-    "Function - Start x",    "Function - Start y",     "Function - End x",       "Function - End y",
-    "Function - Lissa delta", "Function - Rocks",      "Function - Rocks start", "Function - Rocks end",
-    "Colors - Start red",    "Colors - Start green",   "Colors - Start blue",    "Colors - End red",
-    "Colors - End green",    "Colors - End blue",      "Colors - Theta color",   "Colors - Step color",
-    "Colors - Start amount", "Colors - End amount",    "Animation - Start point", "Animation - End point",
-    "Plane - Rotate Angle",  "Splodge - Size",         "Splodge - Intensity",    "Splodge - Center",
+    "Main - Path curve",      "Main - Start curve",   "Main - End curve",        "Values - Radius",
+    "Values - Angle",         "Values - Bumps",       "Values - Smooth",         "Values - Grain",
+    "Function - Start x",     "Function - Start y",   "Function - End x",        "Function - End y",
+    "Function - Lissa delta", "Function - Rocks",     "Function - Rocks start",  "Function - Rocks end",
+    "Colors - Start red",     "Colors - Start green", "Colors - Start blue",     "Colors - End red",
+    "Colors - End green",     "Colors - End blue",    "Colors - Theta color",    "Colors - Step color",
+    "Colors - Start amount",  "Colors - End amount",  "Animation - Start point", "Animation - End point",
+    "Plane - Rotate Angle",   "Splodge - Size",       "Splodge - Intensity",     "Splodge - Center",
 };
 
 std::string quotedSlotName(int slot) {
@@ -24,7 +24,8 @@ std::string quotedSlotName(int slot) {
 }
 
 std::optional<int> slotByName(std::string_view name) {
-  if (!name.empty() && name.size() <= 2 && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  if (!name.empty() && name.size() <= 2 &&
+      std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     const int index = std::stoi(std::string(name));
     if (index < kMultiplierCount) return index;
     return std::nullopt;

@@ -29,10 +29,10 @@ enum Slot : int {
 // clang-format on
 
 struct MultiplierSlot {
-  qCurve curve;    // MultiplierCurves
-  qBezier bezier;  // MultiplierBeziers
-  qCurve undo;     // MultiplierUndoCurves
-  std::string name;  // MultiplierNames: the caption in double quotes
+  qCurve curve;         // MultiplierCurves
+  qBezier bezier;       // MultiplierBeziers
+  qCurve undo;          // MultiplierUndoCurves
+  std::string name;     // MultiplierNames: the caption in double quotes
   bool marked = false;  // listed as "» caption" in the Points window's curve chooser
 };
 

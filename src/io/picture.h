@@ -26,7 +26,9 @@ struct Bitmap24 {
     bgr.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3, 0);
   }
   std::uint8_t* row(int r) { return bgr.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width) * 3; }
-  const std::uint8_t* row(int r) const { return bgr.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width) * 3; }
+  const std::uint8_t* row(int r) const {
+    return bgr.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(width) * 3;
+  }
   bool empty() const { return width <= 0 || height <= 0; }
 };
 

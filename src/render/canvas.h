@@ -18,7 +18,7 @@ inline constexpr std::int32_t kNoPoint = -999;
 struct Canvas {
   int W = 0;
   int H = 0;
-  ZeroedArray<double> color;            // ColorArray
+  ZeroedArray<double> color;  // ColorArray
   // BaseColorArray. Its values are always whole numbers: image bytes, or the
   // background colour settings, which only a hand-edited file takes outside
   // 0..255. So it is kept as bytes, or as 32-bit integers while a colour
@@ -35,7 +35,9 @@ struct Canvas {
   }
 
   bool onCanvas(int x, int y) const { return x >= 0 && x < W && y >= 0 && y < H; }
-  std::size_t pixel(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x); }
+  std::size_t pixel(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
+  }
   double& ColorArray(int c, int x, int y) { return color[pixel(x, y) * 3 + static_cast<std::size_t>(c)]; }
   double BaseColorArray(int c, int x, int y) const {
     const std::size_t at = pixel(x, y) * 3 + static_cast<std::size_t>(c);

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/engine.h"
 #include "base/math_util.h"
 #include "base/thread_pool.h"
+#include "render/engine.h"
 
 namespace zorva {
 
@@ -121,11 +121,13 @@ std::optional<std::pair<int, int>> Engine::backgroundPixelFor(int x, int y) cons
     sx = x % w;
     sy = y % h;
   }
-  if (sx >= 0 && sx <= w - 1 && sy >= 0 && sy <= h - 1) return std::pair<int, int>(static_cast<int>(sx), static_cast<int>(sy));
+  if (sx >= 0 && sx <= w - 1 && sy >= 0 && sy <= h - 1)
+    return std::pair<int, int>(static_cast<int>(sx), static_cast<int>(sy));
   return std::nullopt;
 }
 
-std::uint8_t Engine::transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white, std::int32_t opacity) {
+std::uint8_t Engine::transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white,
+                                       std::int32_t opacity) {
   const double a = white ? 255 - std::min({r, g, b}) : std::max({r, g, b});
   const double alpha = std::min(255.0, roundEven(a * opacity / 10));
   return alpha > 0 ? static_cast<std::uint8_t>(alpha) : 0;

@@ -78,7 +78,8 @@ void Engine::ClearPicture() {
 }
 
 void Engine::computeMultiplierValues(double t) {
-  for (int i = 0; i < kMultiplierCount; ++i) step_.MultiplierValues[static_cast<std::size_t>(i)] = multiplierValue(i, t);
+  for (int i = 0; i < kMultiplierCount; ++i)
+    step_.MultiplierValues[static_cast<std::size_t>(i)] = multiplierValue(i, t);
 }
 
 // Steps 6 to 15 of step i: the points, the function's factors and values,
@@ -115,8 +116,9 @@ bool Engine::computeStepValues(int fn, int i, int Steps, const FrameValues& fv) 
     case 6: {
       const double divisor = s.LissaDelta * m[kLissaDelta];
       if (divisor == 0) {
-        reportOnce(kLissaZero, "The Lissa delta (times its multiplier curve) is 0, which the \"Lissajous\" function "
-                               "cannot divide by; such steps were skipped.");
+        reportOnce(kLissaZero,
+                   "The Lissa delta (times its multiplier curve) is 0, which the \"Lissajous\" function "
+                   "cannot divide by; such steps were skipped.");
         drawable = false;
       } else {
         v.lissa = kPi / divisor;
@@ -151,8 +153,7 @@ bool Engine::computeStepValues(int fn, int i, int Steps, const FrameValues& fv) 
   }
   // 10. Source image repeats.
   if (sourceInUse()) {
-    v.CurrentSourceThetaRepeat =
-        interp(s.SourceImageEndThetaColorMultiplier, s.SourceImageStartThetaColorMultiplier);
+    v.CurrentSourceThetaRepeat = interp(s.SourceImageEndThetaColorMultiplier, s.SourceImageStartThetaColorMultiplier);
     v.CurrentSourceStepRepeat = interp(s.SourceImageEndStepColorMultiplier, s.SourceImageStartStepColorMultiplier);
     if (s.SourceImageRepeatByIntegers) {
       v.CurrentSourceThetaRepeat = std::floor(v.CurrentSourceThetaRepeat);

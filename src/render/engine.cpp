@@ -178,7 +178,6 @@ int Engine::ReadIniFile(const std::string& style, const std::string& file) {
   return report.keysRead;
 }
 
-
 std::optional<std::string> Engine::writeSettingsCopy(const std::string& path) const {
   return writeSettingsTo(path, CurrentStyle);
 }
@@ -187,7 +186,8 @@ std::optional<std::string> Engine::writeSettingsTo(const std::string& path, cons
   // The option windows' live placement wins over the record's copy.
   Settings copy = settings;
   for (int w = 0; w < kWindowCount; ++w)
-    if (auto placement = host_->windowPlacement(static_cast<Window>(w))) copy.Windows[static_cast<std::size_t>(w)] = *placement;
+    if (auto placement = host_->windowPlacement(static_cast<Window>(w)))
+      copy.Windows[static_cast<std::size_t>(w)] = *placement;
   WriteExtras extras;
   extras.currentStyle = CurrentStyle;
   extras.normalisationDivisor = NormalisationDivisor;
@@ -263,18 +263,23 @@ bool Engine::toggle(bool& flag, const char* on, const char* off) {
 }
 
 bool Engine::toggleDrawEachStep() {
-  return toggle(toggles_.drawEachStep, "Displaying each step as it is calculated", "Not displaying each step as it is calculated");
+  return toggle(toggles_.drawEachStep, "Displaying each step as it is calculated",
+                "Not displaying each step as it is calculated");
 }
 
 bool Engine::toggleSaveEachStep() {
-  return toggle(toggles_.saveEachStep, "Saving each step as it is calculated", "Not saving each step as it is calculated");
+  return toggle(toggles_.saveEachStep, "Saving each step as it is calculated",
+                "Not saving each step as it is calculated");
 }
 
 bool Engine::toggleClearEachStep() {
-  return toggle(toggles_.clearEachStep, "Clearing each step as it is calculated", "Not clearing each step as it is calculated");
+  return toggle(toggles_.clearEachStep, "Clearing each step as it is calculated",
+                "Not clearing each step as it is calculated");
 }
 
-bool Engine::togglePreview() { return toggle(toggles_.preview, "Drawing in preview mode", "Not drawing in preview mode"); }
+bool Engine::togglePreview() {
+  return toggle(toggles_.preview, "Drawing in preview mode", "Not drawing in preview mode");
+}
 
 bool Engine::toggleBelowNormalPriority() {
   bool& below = toggles_.belowNormalPriority;

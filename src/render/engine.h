@@ -18,11 +18,11 @@
 #include "curves/curve.h"
 #include "curves/multiplier_slots.h"
 #include "curves/path_generators.h"
+#include "io/read_files.h"
 #include "render/canvas.h"
 #include "render/fast_inker.h"
 #include "render/frame_values.h"
 #include "render/host.h"
-#include "io/read_files.h"
 #include "render/images.h"
 #include "render/ink_step.h"
 #include "render/plane.h"
@@ -44,9 +44,9 @@ struct WorkEstimate {
 struct DrawToggles {
   bool drawEachStep = false, saveEachStep = false, clearEachStep = false, preview = false;
   bool belowNormalPriority = false;
-  bool useTransparency = false;  // "Use transparency?" of saved pictures
-  bool useArctan2 = false;       // the Function window's "Use arctan2?"
-  bool showControlPoints = true; // the Points window's "Show Control Points?"
+  bool useTransparency = false;   // "Use transparency?" of saved pictures
+  bool useArctan2 = false;        // the Function window's "Use arctan2?"
+  bool showControlPoints = true;  // the Points window's "Show Control Points?"
 };
 
 // What the mouse does on the picture: the Options menu's three radio items
@@ -284,7 +284,8 @@ class Engine {
   // (the picture is composed again before anything reads it).
   void showArrayOnImage();
   // Alpha of one picture pixel for transparent saves.
-  static std::uint8_t transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white, std::int32_t opacity);
+  static std::uint8_t transparencyAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b, bool white,
+                                        std::int32_t opacity);
   const Bitmap24& picture() const { return picture_; }
   Canvas& canvas() { return canvas_; }
   const Canvas& canvas() const { return canvas_; }
@@ -323,7 +324,16 @@ class Engine {
  private:
   bool toggle(bool& flag, const char* on, const char* off);
   // Failures reported once per drawing.
-  enum Report : int { kBadFunction, kLissaZero, kHuh, kNegativeGrain, kPixelConversion, kBadSize, kNotFinite, kTooFine };
+  enum Report : int {
+    kBadFunction,
+    kLissaZero,
+    kHuh,
+    kNegativeGrain,
+    kPixelConversion,
+    kBadSize,
+    kNotFinite,
+    kTooFine
+  };
   void reportOnce(Report what, const std::string& text);
   void reportConversionFailures();
   void reportNotFinite(const char* what, int step);

@@ -47,12 +47,13 @@ WorkEstimate Engine::estimateWork() const {
     const double i = std::floor(j * wanted / samples);
     if (toggles_.preview && !(i == 0 || std::fmod(i, 20) == 1)) continue;
     const double t = i / n;
-    const double g = std::max(std::fabs(multiplierValue(kGrain, t)) * Interpolate(n, i, 0, s.EndGrain, s.StartGrain), 1.0);
+    const double g =
+        std::max(std::fabs(multiplierValue(kGrain, t)) * Interpolate(n, i, 0, s.EndGrain, s.StartGrain), 1.0);
     const double G = s.GrainMultiplier * g;
     if (!(G > 0 && G < 2147483648.0)) continue;
     const double points = std::floor(G) + 1;
-    const double limit = std::fabs(Interpolate(n, i, 0, s.SplodgeEndLimit, s.SplodgeStartLimit)) *
-                         multiplierValue(kSplodgeSize, t);
+    const double limit =
+        std::fabs(Interpolate(n, i, 0, s.SplodgeEndLimit, s.SplodgeStartLimit)) * multiplierValue(kSplodgeSize, t);
     const double size = std::ceil(limit);
     double area;
     if (s.BoolInk246) {

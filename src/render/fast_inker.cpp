@@ -235,8 +235,14 @@ FastInker::Plan FastInker::planInking(const StepFrame& f, const InkStep& ink, co
                     r.amount[0] == r.amount[1] && r.amount[1] == r.amount[2];
   double shifted[3];
   for (int c = 0; c < 3; ++c) shifted[c] = r.white ? r.color[c] - 255 : r.color[c];
-  plan.plain = {v2d{shifted[0], shifted[1]}, v2d{shifted[2], shifted[0]}, v2d{shifted[1], shifted[2]},
-                v2d{shifted[2], shifted[2]}, r.amount[0], ink.useDimmer, ink.dimmer, r.step};
+  plan.plain = {v2d{shifted[0], shifted[1]},
+                v2d{shifted[2], shifted[0]},
+                v2d{shifted[1], shifted[2]},
+                v2d{shifted[2], shifted[2]},
+                r.amount[0],
+                ink.useDimmer,
+                ink.dimmer,
+                r.step};
   return plan;
 }
 
@@ -307,8 +313,8 @@ int FastInker::computePoints(const StepFrame& f, const StepSources& sources, con
   } else if (M >= tuning.parallelPoints && threads > 1) {
     const int jobs = std::min(threads * 4, (M + 255) / 256);
     pool_->run(jobs, [&](int n) {
-      job(static_cast<int>(static_cast<long long>(M) * n / jobs), static_cast<int>(static_cast<long long>(M) * (n + 1) / jobs),
-          cx, cy);
+      job(static_cast<int>(static_cast<long long>(M) * n / jobs),
+          static_cast<int>(static_cast<long long>(M) * (n + 1) / jobs), cx, cy);
     });
   } else {
     job(0, M, cx, cy);
@@ -353,14 +359,28 @@ bool FastInker::inkSplodges(const Plan& plan, const InkStep& ink, Canvas& canvas
     for (std::size_t o = 0; o + 1 < sc.offsets.size(); o += 2) {
       const Offset& a = sc.offsets[o];
       const Offset& b = sc.offsets[o + 1];
-      sc.pairs.push_back({static_cast<std::ptrdiff_t>(a.dy) * W + a.dx, static_cast<std::ptrdiff_t>(b.dy) * W + b.dx,
-                          a.wp, b.wp});
+      sc.pairs.push_back(
+          {static_cast<std::ptrdiff_t>(a.dy) * W + a.dx, static_cast<std::ptrdiff_t>(b.dy) * W + b.dx, a.wp, b.wp});
     }
     sc.pairsWidth = W;
   }
-  const SplodgeBand job{canvas.color.data(), canvas.firstStep.data(), W, 0, 0, nullptr, nullptr, 0, plan.R, plan.table,
-                        plan.plainClamp, plan.plainClamp && plan.table && sc.pairsWidth == W, &sc.offsets,
-                        &sc.rowStart, &sc.pairs, &ink, &plan.plain};
+  const SplodgeBand job{canvas.color.data(),
+                        canvas.firstStep.data(),
+                        W,
+                        0,
+                        0,
+                        nullptr,
+                        nullptr,
+                        0,
+                        plan.R,
+                        plan.table,
+                        plan.plainClamp,
+                        plan.plainClamp && plan.table && sc.pairsWidth == W,
+                        &sc.offsets,
+                        &sc.rowStart,
+                        &sc.pairs,
+                        &ink,
+                        &plan.plain};
   // Points in batches of bounded work, so a stop request is seen in time;
   // every pixel still receives its points in order.
   const int batch = static_cast<int>(std::clamp(tuning.batchUpdates / std::max(perPoint, 1.0), 1.0, 1e9));
@@ -405,10 +425,24 @@ bool FastInker::inkOld(const Plan& plan, const InkStep& ink, const PixelMapper& 
     sc.bandUpdates.assign(static_cast<std::size_t>(bands), 0);
     pool_->run(bands, [&](int band) {
       const std::size_t b = static_cast<std::size_t>(band);
-      const OldBand job{canvas.color.data(), canvas.firstStep.data(), canvas.W, canvas.H, sc.bandEdges[b],
-                        sc.bandEdges[b + 1], sc.ink.data() + first, sc.detail.data() + first, count, plan.Nd,
-                        plan.p246, plan.L246, plan.N246, table ? &sc.offsets246 : nullptr, &sc.cols246[b],
-                        &sc.rows246[b], &ink, &pixels};
+      const OldBand job{canvas.color.data(),
+                        canvas.firstStep.data(),
+                        canvas.W,
+                        canvas.H,
+                        sc.bandEdges[b],
+                        sc.bandEdges[b + 1],
+                        sc.ink.data() + first,
+                        sc.detail.data() + first,
+                        count,
+                        plan.Nd,
+                        plan.p246,
+                        plan.L246,
+                        plan.N246,
+                        table ? &sc.offsets246 : nullptr,
+                        &sc.cols246[b],
+                        &sc.rows246[b],
+                        &ink,
+                        &pixels};
       sc.bandUpdates[b] = inkOldBand(job);
     });
     for (std::uint64_t u : sc.bandUpdates) stats_.pixelUpdates += u;
@@ -427,8 +461,8 @@ bool FastInker::stopNow(const StepSources& sources) {
   return sources.stopPending();
 }
 
-bool FastInker::drawStep(const StepFrame& f, const StepSources& sources, const InkStep& ink,
-                         const PixelMapper& pixels, Canvas& canvas, Random& random, double& zFactor) {
+bool FastInker::drawStep(const StepFrame& f, const StepSources& sources, const InkStep& ink, const PixelMapper& pixels,
+                         Canvas& canvas, Random& random, double& zFactor) {
   Scratch& sc = *sc_;
   lastStopCheck_ = std::chrono::steady_clock::now();
   const Plan plan = planInking(f, ink, canvas);
@@ -466,8 +500,7 @@ bool FastInker::drawStep(const StepFrame& f, const StepSources& sources, const I
       sc.detail.resize(static_cast<std::size_t>(M));
     }
     bool badColours = false;
-    const int good =
-        computePoints(f, sources, ink, pixels, ring ? next : static_cast<std::size_t>(-1), k, badColours);
+    const int good = computePoints(f, sources, ink, pixels, ring ? next : static_cast<std::size_t>(-1), k, badColours);
     if (good < M && f.scatter) rewind(stateBefore, good + 1);
 
     if (plan.skip) {

@@ -6,8 +6,8 @@
 
 namespace zorva::fast {
 
-void splitBands(std::vector<long long>& edges, std::vector<int>& rowCount, const InkPoint* points, int good,
-                int bands, long long reach, int H) {
+void splitBands(std::vector<long long>& edges, std::vector<int>& rowCount, const InkPoint* points, int good, int bands,
+                long long reach, int H) {
   edges.assign(static_cast<std::size_t>(bands + 1), 0);
   edges[static_cast<std::size_t>(bands)] = H;
   if (bands == 1) return;
@@ -50,7 +50,8 @@ std::uint64_t inkSplodgeBand(const SplodgeBand& b) {
     // A splodge wholly inside the canvas and the band takes the footprint as
     // pairs of pixels with fixed distances in memory.
     if (b.pairsReady && P.px - R >= 0 && P.px + R < W && P.py - R >= b.y0 && P.py + R < b.y1) {
-      const std::size_t at = static_cast<std::size_t>(P.py) * static_cast<std::size_t>(W) + static_cast<std::size_t>(P.px);
+      const std::size_t at =
+          static_cast<std::size_t>(P.py) * static_cast<std::size_t>(W) + static_cast<std::size_t>(P.px);
       double* base = b.colour + at * 3;
       std::int32_t* firstBase = b.firstStep + at;
       for (const OffsetPair& pr : *b.pairs)
@@ -107,7 +108,8 @@ std::uint64_t inkSplodgeBand(const SplodgeBand& b) {
           if (!splodgeWeight(getDistanceOfPoint(static_cast<double>(x - P.px), static_cast<double>(y - P.py)),
                              ink.splodge, w))
             continue;
-          const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
+          const std::size_t at =
+              static_cast<std::size_t>(y) * static_cast<std::size_t>(W) + static_cast<std::size_t>(x);
           inkAt(b.colour + at * 3, b.firstStep[at], w, intensityWeight(w, ink.splodge.fuzzy));
           ++updates;
         }

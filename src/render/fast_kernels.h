@@ -22,10 +22,10 @@ struct InkPoint {
 
 // The rest of a point.
 struct PointDetail {
-  double x = 0, y = 0;           // in the plane
-  std::int32_t k = 0;            // number within the step, from 1
-  bool failed = false;           // working it out failed: the step ends before it
-  bool unplaced = false;         // its pixel could not be worked out (numerator: the failing value)
+  double x = 0, y = 0;    // in the plane
+  std::int32_t k = 0;     // number within the step, from 1
+  bool failed = false;    // working it out failed: the step ends before it
+  bool unplaced = false;  // its pixel could not be worked out (numerator: the failing value)
   double unplacedNumerator = 0;
   bool badColour = false;        // its colour term is not a finite number
   double colour[3] = {1, 1, 1};  // alternative colouring or source sample, before weights
@@ -163,8 +163,8 @@ struct OldBand {
 // Rows split into bands of about equal work, one band a thread: the work of
 // a row is the number of splodges that reach it (points reach `reach` rows
 // up and down from their own pixel).
-void splitBands(std::vector<long long>& edges, std::vector<int>& rowCount, const InkPoint* points, int good,
-                int bands, long long reach, int H);
+void splitBands(std::vector<long long>& edges, std::vector<int>& rowCount, const InkPoint* points, int good, int bands,
+                long long reach, int H);
 
 // Inks every point of the chunk into one band, in point order; returns the
 // pixel updates.

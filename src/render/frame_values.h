@@ -12,8 +12,15 @@ namespace zorva {
 
 // The nine animated offsets, in the driver's order.
 enum AnimatedOffset : int {
-  kRepeatPerStep, kRepeatOverall, kOffsetPerStep, kOffsetOverall,
-  kTranslationX, kTranslationY, kRotationCentreX, kRotationCentreY, kRotationAngle,
+  kRepeatPerStep,
+  kRepeatOverall,
+  kOffsetPerStep,
+  kOffsetOverall,
+  kTranslationX,
+  kTranslationY,
+  kRotationCentreX,
+  kRotationCentreY,
+  kRotationAngle,
 };
 inline constexpr int kAnimatedOffsetCount = 9;
 

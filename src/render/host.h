@@ -15,11 +15,11 @@
 namespace zorva {
 
 enum class MessageKind {
-  Information,     // OK
-  Warning,         // OK
-  WarningOkCancel, // OK and Cancel
-  Question,        // Yes and No
-  Error,           // OK
+  Information,      // OK
+  Warning,          // OK
+  WarningOkCancel,  // OK and Cancel
+  Question,         // Yes and No
+  Error,            // OK
 };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 

@@ -1,11 +1,11 @@
 // Loading the source and background images, and the background commands.
 #include <algorithm>
-#include <new>
 #include <filesystem>
+#include <new>
 #include <variant>
 
-#include "render/engine.h"
 #include "io/image_io.h"
+#include "render/engine.h"
 #include "settings/canvas_size.h"
 
 namespace zorva {

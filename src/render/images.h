@@ -10,11 +10,12 @@ namespace zorva {
 // Source image: h rows of w + 1 pixels (the extra column repeats column 0)
 // plus a repeated row, addressed bottom-up; RGB bytes.
 struct SourceImage {
-  int h = -1, w = -2;  // "none" marks until an image is loaded
+  int h = -1, w = -2;             // "none" marks until an image is loaded
   std::vector<std::uint8_t> rgb;  // (h + 1) rows of (w + 1) pixels, row 0 = bottom image row
   bool loaded() const { return h > 0; }
   const std::uint8_t* entry(int row, int column) const {
-    return rgb.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w + 1) + static_cast<std::size_t>(column)) * 3;
+    return rgb.data() +
+           (static_cast<std::size_t>(row) * static_cast<std::size_t>(w + 1) + static_cast<std::size_t>(column)) * 3;
   }
 };
 
@@ -24,7 +25,8 @@ struct BackgroundImage {
   std::vector<std::uint8_t> rgb;
   bool present() const { return h >= 1; }
   const std::uint8_t* pixel(int row, int column) const {
-    return rgb.data() + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w) + static_cast<std::size_t>(column)) * 3;
+    return rgb.data() +
+           (static_cast<std::size_t>(row) * static_cast<std::size_t>(w) + static_cast<std::size_t>(column)) * 3;
   }
 };
 

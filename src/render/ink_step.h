@@ -47,10 +47,10 @@ struct AlternativeColouring {
 struct SourceSampling {
   const SourceImage* image = nullptr;
   bool white = true;
-  double perStep = 1, overall = 1;            // interpolated offsets per step and overall
-  double thetaRepeat = 1, stepRepeat = 1;     // CurrentSourceThetaRepeat, CurrentSourceStepRepeat
+  double perStep = 1, overall = 1;         // interpolated offsets per step and overall
+  double thetaRepeat = 1, stepRepeat = 1;  // CurrentSourceThetaRepeat, CurrentSourceStepRepeat
   double addRepeatPerStep = 0, addRepeatOverall = 0, addOffsetPerStep = 0, addOffsetOverall = 0;  // animation
-  double divisor = 256;                       // 1 with opaque pixels
+  double divisor = 256;  // 1 with opaque pixels
 };
 
 struct InkStep {

@@ -1,14 +1,14 @@
 // Saving a picture set: the PNG, the curve files, the source image copy and
 // the settings copy under one time-stamped stem.
 #include <algorithm>
-#include <new>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <new>
 
-#include "render/engine.h"
 #include "io/image_io.h"
 #include "io/paths.h"
+#include "render/engine.h"
 
 namespace zorva {
 

@@ -41,9 +41,9 @@ struct PointShapes {
 };
 
 struct PointInput {
-  double theta, c, s, q;  // the angle, its cosine and sine, the bump factor
-  std::int32_t k;         // the point's number within the step, from 1
-  double ccx, ccy;        // the rotation centre in force
+  double theta, c, s, q;    // the angle, its cosine and sine, the bump factor
+  std::int32_t k;           // the point's number within the step, from 1
+  double ccx, ccy;          // the rotation centre in force
   double cosBeta, sinBeta;  // the "alternate Ellipses" turn of this point
 };
 

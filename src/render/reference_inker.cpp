@@ -49,8 +49,8 @@ bool addColorToPixels(Canvas& canvas, const InkStep& ink, const PixelMapper& pix
   return true;
 }
 
-bool addColorToPixels246(Canvas& canvas, const InkStep& ink, const PixelMapper& pixels, double x, double y,
-                         double size, std::int32_t k, std::int32_t N, double z, DrawStats& stats) {
+bool addColorToPixels246(Canvas& canvas, const InkStep& ink, const PixelMapper& pixels, double x, double y, double size,
+                         std::int32_t k, std::int32_t N, double z, DrawStats& stats) {
   const double Nd = roundEven(size);
   const double S = ink.scale, Wd = canvas.W, Hd = canvas.H;
   const double p = 2 * S / Wd;

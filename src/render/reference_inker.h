@@ -18,8 +18,8 @@ bool addColorToPixels(Canvas& canvas, const InkStep& ink, const PixelMapper& pix
                       std::int32_t k, std::int32_t N, double z, DrawStats& stats);
 
 // The older inking of one point: (N + 1)^2 sub-points, N = size rounded.
-bool addColorToPixels246(Canvas& canvas, const InkStep& ink, const PixelMapper& pixels, double x, double y,
-                         double size, std::int32_t k, std::int32_t N, double z, DrawStats& stats);
+bool addColorToPixels246(Canvas& canvas, const InkStep& ink, const PixelMapper& pixels, double x, double y, double size,
+                         std::int32_t k, std::int32_t N, double z, DrawStats& stats);
 
 // The sub-points i = lo .. hi of the older inking whose pixel along one axis
 // lies on the canvas (an empty range when hi < lo). The pixel grows with i,

@@ -21,10 +21,10 @@ struct StepFrame {
   double ox = 0, oy = 0;      // point displacement
   double w = 1, h = 1;        // the function's x and y factor
   double rockerA = 0.25, rockerB = 0.25;
-  double tx = 0, ty = 0;                // plane translation
-  double atx = 0, aty = 0;              // animated translation
-  double ux = 0, uy = 0, phi = 0;       // plane rotation centre and angle, animation included
-  double phaseSine = 0;                 // AnimationPhaseSine
+  double tx = 0, ty = 0;           // plane translation
+  double atx = 0, aty = 0;         // animated translation
+  double ux = 0, uy = 0, phi = 0;  // plane rotation centre and angle, animation included
+  double phaseSine = 0;            // AnimationPhaseSine
   std::int32_t lissaDelta = 1;
   bool useCurves = false, startAsEnd = false;
   bool hasEndCurve = false;

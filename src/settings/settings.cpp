@@ -11,7 +11,8 @@ namespace {
 std::vector<KeyInfo> buildKeys() {
   std::vector<KeyInfo> keys;
 #define ZK(T, name, key, def, sec) \
-  keys.push_back({key, Section::sec, [](Settings& s, int) -> FieldRef { return &s.name; }, 0, FieldValue(detail::T(def))});
+  keys.push_back(                  \
+      {key, Section::sec, [](Settings& s, int) -> FieldRef { return &s.name; }, 0, FieldValue(detail::T(def))});
 #include "settings/settings_keys.def"
 #undef ZK
 
@@ -24,34 +25,49 @@ std::vector<KeyInfo> buildKeys() {
     FieldValue def;
   };
   const WaveField waveFields[] = {
-      {"AnimationChangeStart", "", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeStart; }, 0.0},
-      {"AnimationChangeEnd", "", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeEnd; }, 0.0},
-      {"AnimationRepeatStart", "", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatStart; }, 1.0},
-      {"AnimationRepeatEnd", "", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatEnd; }, 1.0},
-      {"AnimationStart", "Sine", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartSine; }, true},
-      {"AnimationStart", "Linear", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinear; }, false},
-      {"AnimationStart", "LinearReturn", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinearReturn; }, false},
-      {"AnimationEnd", "Sine", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndSine; }, true},
-      {"AnimationEnd", "Linear", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinear; }, false},
-      {"AnimationEnd", "LinearReturn", [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinearReturn; }, false},
+      {"AnimationChangeStart", "",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeStart; }, 0.0},
+      {"AnimationChangeEnd", "",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeEnd; }, 0.0},
+      {"AnimationRepeatStart", "",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatStart; }, 1.0},
+      {"AnimationRepeatEnd", "",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatEnd; }, 1.0},
+      {"AnimationStart", "Sine",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartSine; }, true},
+      {"AnimationStart", "Linear",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinear; }, false},
+      {"AnimationStart", "LinearReturn",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinearReturn; }, false},
+      {"AnimationEnd", "Sine",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndSine; }, true},
+      {"AnimationEnd", "Linear",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinear; }, false},
+      {"AnimationEnd", "LinearReturn",
+       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinearReturn; }, false},
   };
   for (int v = 0; v < kWaveCount; ++v)
     for (const WaveField& f : waveFields)
-      keys.push_back({std::string(f.prefix) + kWaveNames[static_cast<std::size_t>(v)] + f.suffix, Section::Style, f.field, v, f.def});
+      keys.push_back({std::string(f.prefix) + kWaveNames[static_cast<std::size_t>(v)] + f.suffix, Section::Style,
+                      f.field, v, f.def});
 
   // Window placement: prefix + Height, Left, Top, Visible.
   for (int w = 0; w < kWindowCount; ++w) {
     const WindowInfo& info = kWindows[static_cast<std::size_t>(w)];
     const std::string prefix = info.prefix;
     keys.push_back({prefix + "Height", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Height; }, w, info.defaults.Height});
+                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Height; }, w,
+                    info.defaults.Height});
     keys.push_back({prefix + "Left", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Left; }, w, info.defaults.Left});
+                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Left; }, w,
+                    info.defaults.Left});
     keys.push_back({prefix + "Top", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Top; }, w, info.defaults.Top});
+                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Top; }, w,
+                    info.defaults.Top});
     if (info.hasVisibleKey)
       keys.push_back({prefix + "Visible", Section::Forms,
-                      [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Visible; }, w, false});
+                      [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Visible; }, w,
+                      false});
   }
   return keys;
 }

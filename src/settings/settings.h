@@ -23,8 +23,8 @@ enum class Wave {
 // clang-format on
 inline constexpr int kWaveCount = 16;
 inline constexpr std::array<const char*, kWaveCount> kWaveNames = {
-    "Radius", "Angle", "Bumps", "Smooth", "X",   "Y",   "RockAngle", "SIRPS",
-    "SIRO",   "SIOPS", "SIOO",  "PTX",    "PTY", "PCRX", "PCRY",     "PAR"};
+    "Radius", "Angle", "Bumps", "Smooth", "X",   "Y",    "RockAngle", "SIRPS",
+    "SIRO",   "SIOPS", "SIOO",  "PTX",    "PTY", "PCRX", "PCRY",      "PAR"};
 
 struct AnimationWave {
   double ChangeStart = 0.0, ChangeEnd = 0.0;  // AnimationChangeStartV / AnimationChangeEndV
@@ -83,7 +83,8 @@ struct Settings {
   std::array<AnimationWave, kWaveCount> Waves{};
   std::array<WindowPlacement, kWindowCount> Windows = [] {
     std::array<WindowPlacement, kWindowCount> w{};
-    for (int i = 0; i < kWindowCount; ++i) w[static_cast<std::size_t>(i)] = kWindows[static_cast<std::size_t>(i)].defaults;
+    for (int i = 0; i < kWindowCount; ++i)
+      w[static_cast<std::size_t>(i)] = kWindows[static_cast<std::size_t>(i)].defaults;
     return w;
   }();
 
@@ -121,7 +122,7 @@ bool setFromText(Settings& s, const KeyInfo& k, std::string_view text);
 std::string textOf(const Settings& s, const KeyInfo& k);
 
 // The eight style section names, in the order of FunctionNumber.
-inline constexpr std::array<const char*, 8> kStyleNames = {"sine", "tan", "line", "circles",
+inline constexpr std::array<const char*, 8> kStyleNames = {"sine",     "tan",       "line", "circles",
                                                            "ellipses", "lissajous", "test", "plovk2716"};
 
 }  // namespace zorva

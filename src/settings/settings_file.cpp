@@ -10,16 +10,17 @@ namespace {
 
 const char* sectionName(Section sec, const std::string& style) {
   switch (sec) {
-    case Section::Start: return "start";
-    case Section::Forms: return "forms";
-    case Section::Style: return style.c_str();
+    case Section::Start:
+      return "start";
+    case Section::Forms:
+      return "forms";
+    case Section::Style:
+      return style.c_str();
   }
   return "start";
 }
 
-bool isFolderKey(const KeyInfo& k) {
-  return k.key == "SaveDir" || k.key == "LoadDir" || k.key == "LoadSourceImageDir";
-}
+bool isFolderKey(const KeyInfo& k) { return k.key == "SaveDir" || k.key == "LoadDir" || k.key == "LoadSourceImageDir"; }
 
 }  // namespace
 

@@ -27,9 +27,9 @@ std::optional<std::string> styleNameProblem(std::string_view name);
 std::optional<std::string> settingTextProblem(std::string_view text);
 
 struct ReadReport {
-  int keysRead = 0;                   // keys taken from the file
+  int keysRead = 0;  // keys taken from the file
   bool fileFound = false;
-  std::optional<std::string> error;   // a file that exists but cannot be read
+  std::optional<std::string> error;  // a file that exists but cannot be read
 };
 
 // Fills every field of the record from the document: start and forms keys
@@ -49,10 +49,10 @@ void clampPlacements(Settings& s, std::optional<std::int32_t> screenMaxLeft, std
 
 // What the writer stores besides the record.
 struct WriteExtras {
-  std::string currentStyle = kDefaultStyle;  // stored as "style" in "start"
-  double normalisationDivisor = 1.0;         // written, never read
+  std::string currentStyle = kDefaultStyle;             // stored as "style" in "start"
+  double normalisationDivisor = 1.0;                    // written, never read
   std::array<std::int32_t, 8> unreadAnimationValues{};  // written, never read
-  bool maximized = false;                    // ZorvaMaximized is written only when true
+  bool maximized = false;                               // ZorvaMaximized is written only when true
 };
 
 // Writes style keys into the named section, start and forms keys into theirs.

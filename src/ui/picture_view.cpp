@@ -46,7 +46,9 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
   emit pictureMousePressed(toPicture(event->position()), event->button(), event->modifiers());
 }
 
-void PictureView::mouseMoveEvent(QMouseEvent* event) { emit pictureMouseMoved(toPicture(event->position()), event->buttons()); }
+void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  emit pictureMouseMoved(toPicture(event->position()), event->buttons());
+}
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {
   emit pictureMouseReleased(toPicture(event->position()), event->button());

@@ -13,7 +13,6 @@
 #include "ui/main_window.h"
 #include "ui/option_window.h"
 #include "ui/points_window.h"
-#include "ui/points_window.h"
 #include "ui/source_image_window.h"
 #include "ui/text_curve_editor.h"
 

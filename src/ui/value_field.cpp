@@ -56,8 +56,7 @@ void FieldOps::editFieldPositiveDoubleSet2(QLineEdit* field, double value) { set
 bool FieldOps::isIgnored(const QString& text, bool minusIgnored) const {
   // Half-typed numbers: nothing yet, a lone separator, a lone minus sign.
   return text.isEmpty() || text == QLatin1String(".") || text == QLatin1String(",") ||
-         text == QString::fromStdString(decimalSeparator()) ||
-         (minusIgnored && text == QLatin1String("-"));
+         text == QString::fromStdString(decimalSeparator()) || (minusIgnored && text == QLatin1String("-"));
 }
 
 template <class Restore>

@@ -41,11 +41,11 @@ TEST(RenderCommand, HelpDescribesEveryOption) {
   TempDir dir;
   Outcome r = run("--help", dir);
   EXPECT_EQ(r.status, 0);
-  for (const char* option :
-       {"SETTINGS.ini", "--style NAME", "--set KEY=VALUE", "--seed N", "--stem PATH", "--out DIR",
-        "--source-image FILE", "--background-image FILE", "--preview", "--transparent", "--summary", "-q, --quiet",
-        "--threads N", "--inker", "--make-path SHAPE", "--slot NAME", "--animate", "--frames A-B",
-        "--animation-offset", "--main-path-offset"})
+  for (const char* option : {"SETTINGS.ini", "--style NAME",  "--set KEY=VALUE",     "--seed N",
+                             "--stem PATH",  "--out DIR",     "--source-image FILE", "--background-image FILE",
+                             "--preview",    "--transparent", "--summary",           "-q, --quiet",
+                             "--threads N",  "--inker",       "--make-path SHAPE",   "--slot NAME",
+                             "--animate",    "--frames A-B",  "--animation-offset",  "--main-path-offset"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -53,8 +53,7 @@ TEST(RenderCommand, UsageErrorsAndUnreadableFiles) {
   TempDir dir;
   for (const char* args : {"--bogus", "--seed abc", "--set Nope=1", "--set Steps=abc", "--set Steps", "--threads 0",
                            "--inker slow", "--stem", "a.ini b.ini", "--make-path square", "--make-path Circle",
-                           "--make-path circle --slot 32", "--make-path circle --slot 'Values-Radius'",
-                           "--slot 3"}) {
+                           "--make-path circle --slot 32", "--make-path circle --slot 'Values-Radius'", "--slot 3"}) {
     Outcome r = run(args, dir);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.err.rfind("zorva-render: ", 0), 0u) << args << ": " << r.err;
@@ -124,8 +123,10 @@ TEST(RenderCommand, MakePathFillsTheNamedCurve) {
   EXPECT_NE(r.out.find("curve 0 \"Main - Path curve\": 3001 points\n"), std::string::npos) << r.out;
 
   // The generated curve is saved with the set: the counter-clockwise circle of four steps.
-  r = run(kSmall + " --make-path circle --set NumberOfPathSteps=4 --set PathCircleClockwise=0 --set PathCircleRadius=0.5"
-                   " --seed 1 --stem " + dir.file("c"),
+  r = run(kSmall +
+              " --make-path circle --set NumberOfPathSteps=4 --set PathCircleClockwise=0 --set PathCircleRadius=0.5"
+              " --seed 1 --stem " +
+              dir.file("c"),
           dir);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string curve = readFile(dir.file("c_Main_-_Path_curve.curve"));
@@ -138,8 +139,10 @@ TEST(RenderCommand, MakePathFillsTheNamedCurve) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("h.png")));
   EXPECT_FALSE(std::filesystem::exists(dir.file("h_Main_-_Path_curve.curve")));
   // A path that is not finite is refused, and nothing is drawn.
-  r = run(kSmall + " --make-path circle --set PathCircleRadius=1E308 --set PathCircleAmplitude=1E308"
-                   " --set PathCircleBumps=1 --stem " + dir.file("inf"),
+  r = run(kSmall +
+              " --make-path circle --set PathCircleRadius=1E308 --set PathCircleAmplitude=1E308"
+              " --set PathCircleBumps=1 --stem " +
+              dir.file("inf"),
           dir);
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("not a finite number"), std::string::npos) << r.err;

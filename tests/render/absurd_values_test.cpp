@@ -64,16 +64,20 @@ TEST(AbsurdValues, FastInkerStopsWhereTheReferenceStops) {
       {"start red curve at 1e308, scattered", "UseIotaExtra=1", kStartRed, 1e308},
       {"splodge centre curve at 1e200", "", kSplodgeCenter, 1e200},
       {"huge colours", "StartMaxRed=2000000000 EndMaxBlue=-2000000000 InterpolateColors=1", -1, 0},
-      {"huge amounts, weights to huge powers", "StartAmount=2000000000 EndAmount=2000000000 FuzzyStart=-0.001 "
-       "FuzzyEnd=-0.001 InterpolateColors=1 White=0 UseIotaExtra=1", -1, 0},
+      {"huge amounts, weights to huge powers",
+       "StartAmount=2000000000 EndAmount=2000000000 FuzzyStart=-0.001 "
+       "FuzzyEnd=-0.001 InterpolateColors=1 White=0 UseIotaExtra=1",
+       -1, 0},
       {"old inking, huge amounts", "BoolInk246=1 StartAmount=2000000000 InterpolateColors=1 SplodgeStartLimit=4", -1,
        0},
       {"huge source offsets", "NewColor=1 OneOrTwo=1 ZorvaPointsXStart=1E200", -1, 0},
       // Point 1 lands on the picture and fails while inking; later points
       // could not be placed, which the reference never gets to report.
-      {"failure before unplaceable points", "Steps=1 InterpolateColors=1 White=0 StartAmount=2000000000 "
+      {"failure before unplaceable points",
+       "Steps=1 InterpolateColors=1 White=0 StartAmount=2000000000 "
        "EndAmount=2000000000 FuzzyStart=-0.001 FuzzyEnd=-0.001 PlaneStartTranslationX=1E18 "
-       "PlaneEndTranslationX=1E18 ImageWidth=800 ImageHeight=800 StartGrain=200 EndGrain=200", kRadius, -1e18},
+       "PlaneEndTranslationX=1E18 ImageWidth=800 ImageHeight=800 StartGrain=200 EndGrain=200",
+       kRadius, -1e18},
   };
   for (const Absurd& c : cases) {
     SCOPED_TRACE(c.what);
@@ -112,7 +116,8 @@ TEST(AbsurdValues, NonFiniteStepValuesSkipTheStepWithOneReport) {
       ASSERT_EQ(out.messages.size(), 1u);
       EXPECT_NE(out.messages[0].find("not a finite number"), std::string::npos) << out.messages[0];
       EXPECT_NE(out.messages[0].find(c.named), std::string::npos) << out.messages[0];
-      EXPECT_TRUE(std::all_of(out.firstStep.begin(), out.firstStep.end(), [](std::int32_t f) { return f == kNeverPainted; }));
+      EXPECT_TRUE(
+          std::all_of(out.firstStep.begin(), out.firstStep.end(), [](std::int32_t f) { return f == kNeverPainted; }));
     }
   }
 }

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 

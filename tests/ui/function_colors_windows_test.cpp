@@ -108,12 +108,15 @@ TEST_F(FunctionWindowTest, OldInkingGreysOutExactlyIntensityAndCenter) {
 TEST_F(FunctionWindowTest, EveryCheckBoxStoresItsSettingAndArctan2IsNeverWritten) {
   auto* w = open();
   Settings& s = settings();
-  const std::pair<QCheckBox*, bool*> boxes[] = {
-      {w->cb246splodge, &s.BoolInk246},        {w->cb31, &s.Use31},
-      {w->cbEllipsesTwo, &s.EllipsesTwo},      {w->cbRockOffsetInAnimation, &s.RockOffsetInAnimation},
-      {w->cbGrainAdjuster, &s.AdjustGrain},    {w->cbDimmer, &s.UseDimmer},
-      {w->cbGrainByDepth, &s.GrainByDepth},    {w->cbUseIotaExtra, &s.UseIotaExtra},
-      {w->cbInterpolateColors, &s.InterpolateColors}};
+  const std::pair<QCheckBox*, bool*> boxes[] = {{w->cb246splodge, &s.BoolInk246},
+                                                {w->cb31, &s.Use31},
+                                                {w->cbEllipsesTwo, &s.EllipsesTwo},
+                                                {w->cbRockOffsetInAnimation, &s.RockOffsetInAnimation},
+                                                {w->cbGrainAdjuster, &s.AdjustGrain},
+                                                {w->cbDimmer, &s.UseDimmer},
+                                                {w->cbGrainByDepth, &s.GrainByDepth},
+                                                {w->cbUseIotaExtra, &s.UseIotaExtra},
+                                                {w->cbInterpolateColors, &s.InterpolateColors}};
   for (auto [box, setting] : boxes) {
     SCOPED_TRACE(box->text().toStdString());
     EXPECT_FALSE(*setting);

@@ -20,7 +20,7 @@ TEST_F(UiTest, EscStopsAnEnormousStepAndOtherInputWaitsForIt) {
   form_->commands().draw->trigger();
   EXPECT_FALSE(engine().isDrawing());
   EXPECT_LT(engine().stats().points, 20000u);  // of 400001 in the step
-  EXPECT_EQ(steps_, 1);                         // step 0 ended at once, and the drawing with it
+  EXPECT_EQ(steps_, 1);                        // step 0 ended at once, and the drawing with it
   EXPECT_EQ(settings().Steps, steps);
   // The dropped C did not clear the picture: step 0's ink is still there.
   EXPECT_NE(engine().canvas().firstStep.vector(), std::vector<std::int32_t>(80 * 80, kNeverPainted));
