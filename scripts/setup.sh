@@ -12,7 +12,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config time bc clang-format
+  g++ cmake ninja-build pkg-config time bc clang-format python3
   locales
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,7 +1,7 @@
 // Inside one enormous step the window still hears Esc, and only Esc.
 #include <QKeyEvent>
 
-#include "ui_fixture.h"
+#include "ui/ui_fixture.h"
 
 namespace zorva {
 namespace {
