@@ -172,6 +172,7 @@ int Engine::ReadIniFile(const std::string& style, const std::string& file) {
   filesRead_.add(path);
   ReadReport report = readSettingsFile(settings, path, style, defaultFolder_);
   if (report.error) host_->message(*report.error, MessageKind::Warning);
+  if (path == programSettingsFile_) programFileUnreadable_ = report.error.has_value();
   clampPlacements(settings, ScreenMaxLeft, ScreenMaxTop);
   NormalisationDivisor = 1.0;
   host_->settingsLoaded();
@@ -197,10 +198,33 @@ std::optional<std::string> Engine::writeSettingsTo(const std::string& path, cons
   return writeSettingsFile(copy, path, style, extras, path == programSettingsFile_);
 }
 
+// A program settings file that exists but could not be read is the user's
+// all the same: before the first write it is kept under another name.
+bool Engine::keepUnreadableProgramFile() {
+  if (!programFileUnreadable_) return true;
+  std::string aside = programSettingsFile_ + ".unreadable";
+  for (int n = 1; std::filesystem::exists(aside); ++n)
+    aside = programSettingsFile_ + ".unreadable." + std::to_string(n);
+  std::error_code ec;
+  std::filesystem::rename(programSettingsFile_, aside, ec);
+  if (ec) {
+    host_->message("The settings file \"" + programSettingsFile_ +
+                       "\" could not be read, and it could not be kept aside (" + ec.message() +
+                       "); it was not written over.",
+                   MessageKind::Warning);
+    return false;
+  }
+  programFileUnreadable_ = false;
+  host_->message("The settings file \"" + programSettingsFile_ + "\" could not be read; it was kept as \"" + aside +
+                     "\" and a new one was written.",
+                 MessageKind::Information);
+  return true;
+}
+
 void Engine::WriteIniFile(const std::string& style, const std::string& suffix) {
   std::string path;
   if (suffix.empty()) {
-    if (programSettingsFile_.empty()) return;
+    if (programSettingsFile_.empty() || !keepUnreadableProgramFile()) return;
     path = programSettingsFile_;
   } else {
     if (!isFolder(settings.SaveDir)) settings.SaveDir = defaultFolder_;
@@ -210,7 +234,7 @@ void Engine::WriteIniFile(const std::string& style, const std::string& suffix) {
 }
 
 void Engine::WriteIniCurrentStyle() {
-  if (programSettingsFile_.empty()) return;
+  if (programSettingsFile_.empty() || !keepUnreadableProgramFile()) return;
   if (auto error = writeCurrentStyle(programSettingsFile_, CurrentStyle)) host_->message(*error, MessageKind::Warning);
 }
 

@@ -349,6 +349,7 @@ class Engine {
   std::pair<double, double> mouseInPlane();
   bool stopPending();
   std::optional<std::string> writeSettingsTo(const std::string& path, const std::string& style) const;
+  bool keepUnreadableProgramFile();
   template <typename Base>
   void composePicture(const Base* base);
   bool allocate(std::vector<std::uint8_t>& bytes, std::size_t size, const std::string& what);
@@ -361,6 +362,7 @@ class Engine {
   std::string defaultFolder_ = "./";
   std::string programBaseName_ = "zorva";
   std::string programSettingsFile_;
+  bool programFileUnreadable_ = false;  // it exists but could not be read
   InkerKind inker_ = InkerKind::Fast;
   FastInker fast_;
   DrawStats referenceStats_;

@@ -15,13 +15,13 @@ struct RenderRun {
   long maxRssKb = 0;     // peak resident memory of the run
 };
 
-// Built with AddressSanitizer: memory figures mean nothing then, and
-// everything runs several times slower.
+// Built with a sanitizer (address or thread): memory figures mean nothing
+// then, and everything runs several times slower.
 constexpr bool kSanitized =
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
     true;
 #else
     false;

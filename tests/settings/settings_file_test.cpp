@@ -257,6 +257,32 @@ TEST_F(EngineFiles, LissajousStyleFromAMinimalFile) {
   EXPECT_EQ(engine.normalisationDivisor(), 1.0);
 }
 
+// A program file that cannot be read (here UTF-16) is still the user's: the
+// first write keeps it aside, a second write replaces only the new file, and
+// a file that reads again is simply written over.
+TEST_F(EngineFiles, AnUnreadableProgramFileIsKeptAsideBeforeTheFirstWrite) {
+  std::string wide;
+  for (char c : std::string("[start]\r\nstyle=tan\r\n")) wide += std::string{c, '\0'};
+  wide = "\xff\xfe" + wide;
+  writeFile(dir.file("zorva.ini"), wide);
+  engine.ReadIniFile("sine");
+  ASSERT_EQ(host.messages.size(), 1u);
+  engine.WriteIniCurrentStyle();
+  EXPECT_EQ(readFile(dir.file("zorva.ini.unreadable")), wide);
+  EXPECT_NE(host.messages.back().find("zorva.ini.unreadable"), std::string::npos) << host.messages.back();
+  EXPECT_EQ(engine.ReadIniCurrentStyle(), "sine");
+  engine.WriteIniFile("sine");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("zorva.ini.unreadable.1")));
+  EXPECT_EQ(host.messages.size(), 2u);
+  // A second unreadable file does not replace the first one kept.
+  writeFile(dir.file("zorva.ini"), wide);
+  engine.ReadIniFile("sine");
+  engine.WriteIniFile("sine");
+  EXPECT_EQ(readFile(dir.file("zorva.ini.unreadable.1")), wide);
+  EXPECT_GT(engine.ReadIniFile("sine"), 1);
+  EXPECT_EQ(host.messages.size(), 4u);
+}
+
 TEST_F(EngineFiles, SwitchingStylesRestoresEveryStyleValue) {
   engine.setCurrentStyle("sine");
   engine.ReadIniFile("sine");
