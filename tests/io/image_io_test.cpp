@@ -6,11 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <span>
-#include <string>
-#include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
@@ -61,14 +58,12 @@ RgbImage loadOk(const std::string& file) {
   return image != nullptr ? std::move(*image) : RgbImage{};
 }
 
-// A failed load's message must name the file and give a reason, one that
-// contains `reason`.
+// A failed load's message names the file and gives a reason containing `reason`.
 void loadError(const std::string& file, const std::string& reason = "") {
   auto result = loadImage(file);
   const std::string error = std::holds_alternative<std::string>(result) ? std::get<std::string>(result) : "loaded";
   const std::string prefix = "Cannot read image \"" + file + "\": ";
-  EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
-  EXPECT_GT(error.size(), prefix.size()) << error;
+  EXPECT_TRUE(error.starts_with(prefix) && error.size() > prefix.size()) << error;
   EXPECT_NE(error.find(reason), npos) << error;
 }
 
@@ -89,8 +84,6 @@ Bytes ihdr(std::uint32_t width, std::uint32_t height, int depth, int colourType,
   const Bytes fields = {static_cast<std::uint8_t>(depth), static_cast<std::uint8_t>(colourType), 0, 0, interlaced};
   return chunk("IHDR", be32(width) + be32(height) + fields);
 }
-
-const Bytes kIend = chunk("IEND", {});
 
 Bytes zlib(const Bytes& raw) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
@@ -135,7 +128,7 @@ Bytes pngFile(const Png& p, bool interlaced = false) {
   Bytes file = kSignature + ihdr(p.width, p.height, p.depth, p.colourType, interlaced);
   if (!p.plte.empty()) file = file + chunk("PLTE", p.plte);
   if (!p.trns.empty()) file = file + chunk("tRNS", p.trns);
-  return file + chunk("IDAT", zlib(raw)) + kIend;
+  return file + chunk("IDAT", zlib(raw)) + chunk("IEND", {});
 }
 
 struct JpegOptions {
@@ -143,7 +136,6 @@ struct JpegOptions {
   J_COLOR_SPACE input = JCS_RGB;
   J_COLOR_SPACE stored = JCS_UNKNOWN;  // libjpeg's default for the input
   bool adobeMarker = true;             // only written for CMYK and YCCK
-  bool subsample = true;
   bool progressive = false;
 };
 
@@ -163,8 +155,6 @@ Bytes jpegFile(int width, int height, const Bytes& samples, const JpegOptions& o
   jpeg_set_defaults(&cinfo);
   if (o.stored != JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, o.stored);
   if (!o.adobeMarker) cinfo.write_Adobe_marker = FALSE;
-  for (int i = 0; i < cinfo.num_components && !o.subsample; ++i)
-    cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
   jpeg_set_quality(&cinfo, 95, TRUE);
   if (o.progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
@@ -181,19 +171,6 @@ Bytes flat(int pixels, std::initializer_list<std::uint8_t> pixel) {
   Bytes samples;
   for (int i = 0; i < pixels; ++i) samples.insert(samples.end(), pixel);
   return samples;
-}
-
-void expectNear(const RgbImage& image, int width, int height, const Bytes& expected) {
-  ASSERT_EQ(image.width, width);
-  ASSERT_EQ(image.height, height);
-  ASSERT_EQ(image.rgb.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_NEAR(image.rgb[i], expected[i], 4) << "sample " << i;
-}
-
-std::size_t findMarker(const Bytes& jpeg, std::uint8_t marker) {
-  for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
-    if (jpeg[i] == 0xFF && jpeg[i + 1] == marker) return i;
-  return npos;
 }
 
 class ImageIo : public ::testing::Test {
@@ -215,33 +192,25 @@ class ImageIo : public ::testing::Test {
  private:
   test::TempDir dir_;
 };
-class ImagePngWrite : public ImageIo {};
-class ImagePngRead : public ImageIo {};
-class ImageJpeg : public ImageIo {};
-class ImageBmp : public ImageIo {};
-class ImageDamaged : public ImageIo {};
 
-TEST(ImageNames, TypeComesFromTheLowerCasedExtension) {
-  const std::pair<const char*, ImageType> cases[] = {
-      {"/x/y/A.PNG", ImageType::Png},      {"photo.jpg", ImageType::Jpeg},          {"photo.JPEG", ImageType::Jpeg},
-      {"archive.png.bmp", ImageType::Bmp}, {"anim.gif", ImageType::Unknown},        {"png", ImageType::Unknown},
-      {"a.png.txt", ImageType::Unknown},   {"dir.png/picture", ImageType::Unknown}, {"name.", ImageType::Unknown}};
+TEST(ImageNames, TypeFromTheExtensionAndSizeLimits) {
+  const std::pair<const char*, ImageType> cases[] = {{"/x/y/A.PNG", ImageType::Png},
+                                                     {"photo.JPEG", ImageType::Jpeg},
+                                                     {"archive.png.bmp", ImageType::Bmp},
+                                                     {"png", ImageType::Unknown},
+                                                     {"dir.png/picture", ImageType::Unknown}};
   for (const auto& [name, type] : cases) EXPECT_EQ(imageTypeFromName(name), type) << name;
-}
-
-TEST(ImageNames, SizeLimits) {
-  EXPECT_FALSE(imageSizeProblem(30000, 3333) || imageSizeProblem(3333, 30000) || imageSizeProblem(10000, 10000));
-  for (auto [w, h] : {std::pair<int, int>{30001, 1}, {1, 30001}, {10000, 10001}, {0, 5}, {5, 0}})
+  // Memory for the pixels is bounded by the side and by the count.
+  EXPECT_FALSE(imageSizeProblem(30000, 3333) || imageSizeProblem(10000, 10000));
+  for (auto [w, h] : {std::pair<int, int>{30001, 1}, {10000, 10001}, {0, 5}})
     EXPECT_TRUE(imageSizeProblem(w, h)) << w << " x " << h;
 }
 
-TEST_F(ImagePngWrite, FailuresNameTheFileAndLeaveAnyOldFileWhole) {
+TEST_F(ImageIo, PngWriteFailuresNameTheFileAndLeaveAnyOldFileWhole) {
   const Bytes rgb(4 * 4 * 3, 9);
   const std::string file = path("bad.png"), missing = path("no_such_folder/p.png");
-  for (const auto& error :
-       {writePng(file, 0, 4, rgb.data(), 12, nullptr), writePng(file, 4, -1, rgb.data(), 12, nullptr),
-        writePng(file, 4, 4, nullptr, 12, nullptr), writePng(file, 4, 4, rgb.data(), 11, nullptr)})
-    EXPECT_NE(error.value_or("").find('"' + file + '"'), npos) << error.value_or("");
+  EXPECT_NE(writePng(file, 0, 4, rgb.data(), 12, nullptr).value_or("").find('"' + file + '"'), npos);
+  EXPECT_NE(writePng(file, 4, 4, rgb.data(), 11, nullptr).value_or("").find('"' + file + '"'), npos);
   EXPECT_NE(writePng(missing, 4, 4, rgb.data(), 12, nullptr).value_or("").find(missing), npos);
   EXPECT_FALSE(std::filesystem::exists(file));
 
@@ -253,28 +222,21 @@ TEST_F(ImagePngWrite, FailuresNameTheFileAndLeaveAnyOldFileWhole) {
   EXPECT_EQ(readBytes(file), before);
 }
 
-TEST_F(ImagePngRead, EveryColourTypeAndDepthToRgbOverWhite) {
+TEST_F(ImageIo, PngOfEveryColourTypeAndDepthToRgbOverWhite) {
   // Samples scale to 8 bits (16-bit ones rounded, not cut); alpha, from the
   // alpha channel or tRNS, is composited over white:
   // (c * a + 255 * (255 - a) + 127) / 255.
   const std::pair<Png, Bytes> cases[] = {
-      {{3, 1, 1, 0, {1, 0, 1}}, {255, 255, 255, 0, 0, 0, 255, 255, 255}},
       {{4, 1, 2, 0, {0, 1, 2, 3}, {}, {0, 1}}, {0, 0, 0, 255, 255, 255, 170, 170, 170, 255, 255, 255}},
-      {{3, 1, 4, 0, {0, 7, 15}}, {0, 0, 0, 119, 119, 119, 255, 255, 255}},
-      {{2, 1, 8, 0, {0, 200}}, {0, 0, 0, 200, 200, 200}},
       {{2, 1, 16, 0, {1000, 65535}}, {4, 4, 4, 255, 255, 255}},
       {{2, 1, 8, 4, {100, 128, 50, 0}}, {177, 177, 177, 255, 255, 255}},
       {{1, 1, 16, 4, {0, 32896}}, {127, 127, 127}},
       {{3, 1, 1, 3, {1, 0, 1}, {10, 20, 30, 40, 50, 60}}, {40, 50, 60, 10, 20, 30, 40, 50, 60}},
-      {{4, 1, 2, 3, {3, 2, 1, 0}, {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}},
-       {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}},
       // tRNS shorter than the palette: the later entries are opaque.
       {{3, 1, 4, 3, {0, 1, 2}, {200, 100, 50, 0, 0, 0, 9, 9, 9}, {128, 0}}, {227, 177, 152, 255, 255, 255, 9, 9, 9}},
-      {{2, 1, 8, 3, {1, 0}, {1, 2, 3, 4, 5, 6}}, {4, 5, 6, 1, 2, 3}},
       {{3, 1, 8, 2, {1, 2, 3, 1, 2, 4, 200, 100, 50}, {}, {0, 1, 0, 2, 0, 3}}, {255, 255, 255, 1, 2, 4, 200, 100, 50}},
       {{2, 1, 16, 2, {65535, 32896, 1000, 0, 128, 129}}, {255, 128, 4, 0, 0, 1}},
-      {{5, 1, 8, 6, {0, 0, 0, 0, 0, 0, 0, 128, 200, 100, 50, 255, 100, 0, 255, 200, 1, 2, 3, 128}},
-       {255, 255, 255, 127, 127, 127, 200, 100, 50, 133, 55, 255, 128, 128, 129}},
+      {{3, 1, 8, 6, {0, 0, 0, 0, 0, 0, 0, 128, 200, 100, 50, 255}}, {255, 255, 255, 127, 127, 127, 200, 100, 50}},
       {{1, 1, 16, 6, {65535, 0, 32896, 32896}}, {255, 127, 191}},
   };
   for (const auto& [png, expected] : cases) {
@@ -287,11 +249,9 @@ TEST_F(ImagePngRead, EveryColourTypeAndDepthToRgbOverWhite) {
   }
 }
 
-TEST_F(ImagePngRead, InterlacedFilesGiveThePlainPixels) {
-  const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {4, 8}, {4, 16}, {3, 1},
-                                       {3, 2}, {3, 4}, {3, 8}, {2, 8}, {2, 16}, {6, 8}, {6, 16}};
+TEST_F(ImageIo, InterlacedPngGivesThePlainPixels) {
   std::mt19937 rng(3);
-  for (const auto& [colourType, depth] : kinds) {
+  for (const auto& [colourType, depth] : {std::pair{0, 1}, {0, 16}, {4, 8}, {3, 2}, {2, 8}, {6, 16}}) {
     SCOPED_TRACE("colour type " + std::to_string(colourType) + ", depth " + std::to_string(depth));
     Png png{13, 7, depth, colourType, {}, colourType == 3 ? randomBytes(3u << depth, rng()) : Bytes{}};
     for (int i = 0; i < 13 * 7 * channelsOf(colourType); ++i) png.samples.push_back(rng() % (1u << depth));
@@ -303,11 +263,7 @@ TEST_F(ImagePngRead, InterlacedFilesGiveThePlainPixels) {
   }
 }
 
-TEST_F(ImageJpeg, GreyColourAndCmykComeBackClose) {
-  Bytes blocks;  // four flat 8x8 blocks
-  const std::uint8_t colours[4][3] = {{200, 40, 60}, {30, 180, 90}, {50, 70, 210}, {128, 128, 128}};
-  for (int i = 0; i < 256; ++i)
-    blocks.insert(blocks.end(), colours[i / 128 * 2 + i % 16 / 8], colours[i / 128 * 2 + i % 16 / 8] + 3);
+TEST_F(ImageIo, JpegGreyColourAndCmykComeBackClose) {
   const Bytes orange = flat(21 * 13, {190, 120, 40});  // not a whole number of MCUs
   // CMYK: RGB is the light let through, light(ink) * light(black) / 255.
   // Adobe files store the light itself (inverted CMYK), others the ink.
@@ -315,7 +271,6 @@ TEST_F(ImageJpeg, GreyColourAndCmykComeBackClose) {
   const Bytes cmykRgb = flat(256, {203, 120, 55});
   const std::tuple<const char*, int, int, Bytes, Bytes, JpegOptions> cases[] = {
       {"grey.jpg", 16, 16, flat(256, {100}), flat(256, {100, 100, 100}), {.components = 1, .input = JCS_GRAYSCALE}},
-      {"blocks.jpg", 16, 16, blocks, blocks, {.subsample = false}},
       {"subsampled.jpeg", 21, 13, orange, orange, {}},
       {"PROGRESSIVE.JPG", 21, 13, orange, orange, {.progressive = true}},
       {"adobe_cmyk.jpg", 16, 16, light, cmykRgb, {.components = 4, .input = JCS_CMYK}},
@@ -324,11 +279,15 @@ TEST_F(ImageJpeg, GreyColourAndCmykComeBackClose) {
   for (const auto& [name, width, height, samples, expected, options] : cases) {
     SCOPED_TRACE(name);
     writeBytes(path(name), jpegFile(width, height, samples, options));
-    expectNear(loadOk(path(name)), width, height, expected);
+    const RgbImage image = loadOk(path(name));
+    ASSERT_EQ(image.width, width);
+    ASSERT_EQ(image.height, height);
+    ASSERT_EQ(image.rgb.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_NEAR(image.rgb[i], expected[i], 4) << "sample " << i;
   }
 }
 
-TEST_F(ImageBmp, TwentyFourBitEitherWayUpAndThirtyTwoBitOverWhite) {
+TEST_F(ImageIo, BmpOfTwentyFourBitsEitherWayUpAndThirtyTwoBitsOverWhite) {
   const int width = 5, height = 3;  // 15-byte rows, padded to 16
   const Bytes rgb = randomBytes(width * height * 3, 4);
   ASSERT_TRUE(stbi_write_bmp(path("up.bmp").c_str(), width, height, 3, rgb.data()));
@@ -351,53 +310,39 @@ TEST_F(ImageBmp, TwentyFourBitEitherWayUpAndThirtyTwoBitOverWhite) {
   EXPECT_EQ(loadOk(path("alpha.bmp")).rgb, Bytes({227, 177, 152, 255, 255, 255}));
 }
 
-TEST_F(ImageDamaged, EveryTruncationOfEveryFormatFails) {
+TEST_F(ImageIo, EveryTruncationOfEveryFormatFails) {
   for (const auto& [type, bytes] : validFiles()) {
     const std::string file = path("cut." + type);
-    writeBytes(file, bytes);
-    loadOk(file);
     for (std::size_t size = 0; size < bytes.size(); ++size) {
       SCOPED_TRACE(type + " cut to " + std::to_string(size) + " bytes");
       writeBytes(file, Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)));
-      const char* reason = type == "jpg" ? "Premature end of JPEG file" : "truncated";
-      loadError(file, size + 3 == bytes.size() ? reason : "");
+      loadError(file);
     }
   }
 }
 
-TEST_F(ImageDamaged, DamagedFilesFailWithTheirReason) {
+TEST_F(ImageIo, DamagedFilesFailWithTheirReason) {
   const auto valid = validFiles();
-  const Bytes &png = valid[0].second, &jpeg = valid[1].second, garbage = randomBytes(3000, 6);
+  const Bytes &png = valid[0].second, &jpeg = valid[1].second;
   Bytes badCrc = png, strayBytes = jpeg, hugeJpeg = jpeg, wideBmp = valid[2].second;
   badCrc[8 + 8 + 13] ^= 0x10;                          // the IHDR's CRC
   strayBytes.insert(strayBytes.end() - 2, 100, 0x00);  // libjpeg only warns about these
-  const std::size_t sof = findMarker(hugeJpeg, 0xC0);
-  ASSERT_NE(sof, npos);
+  std::size_t sof = 0;
+  while (sof + 1 < hugeJpeg.size() && !(hugeJpeg[sof] == 0xFF && hugeJpeg[sof + 1] == 0xC0)) ++sof;
+  ASSERT_LT(sof + 9, hugeJpeg.size());
   hugeJpeg[sof + 5] = hugeJpeg[sof + 7] = 60000 >> 8;  // height and width
   hugeJpeg[sof + 6] = hugeJpeg[sof + 8] = 60000 & 0xFF;
   const std::int32_t wide = 40000;
   std::memcpy(&wideBmp[18], &wide, 4);
   // Decoding follows the extension: a PNG called .jpg is a broken JPEG.
   const std::tuple<const char*, Bytes, const char*> cases[] = {
-      {"garbage.png", garbage, ""},
-      {"garbage.jpg", garbage, ""},
-      {"garbage.bmp", garbage, ""},
-      {"empty.png", {}, "empty"},
-      {"empty.jpeg", {}, "empty"},
-      {"empty.bmp", {}, "empty"},
       {"crc.png", badCrc, "CRC"},
-      {"not_zlib.png", kSignature + ihdr(6, 5, 8, 2) + chunk("IDAT", {0x12, 0x34, 0x56, 0x78}) + kIend, ""},
-      {"short_data.png", kSignature + ihdr(6, 5, 8, 2) + chunk("IDAT", zlib(Bytes(20, 0))) + kIend, ""},
-      {"no_palette.png", kSignature + ihdr(2, 2, 8, 3) + chunk("IDAT", zlib(Bytes(6, 0))) + kIend, ""},
-      {"huge.png", kSignature + ihdr(100000, 100000, 8, 2) + chunk("IDAT", zlib(Bytes(1000, 0))) + kIend,
-       "100000 x 100000"},
+      {"no_palette.png", kSignature + ihdr(2, 2, 8, 3) + chunk("IDAT", zlib(Bytes(6, 0))) + chunk("IEND", {}), ""},
+      {"huge.png", kSignature + ihdr(100000, 100000, 8, 2) + chunk("IDAT", zlib(Bytes(1000, 0))), "100000 x 100000"},
       {"disguised.jpg", png, "Not a JPEG file"},
       {"stray.jpg", strayBytes, "Corrupt JPEG data"},
       {"huge.jpg", hugeJpeg, "60000 x 60000"},
-      {"short.bmp", {'B', 'M', 1, 2, 3}, ""},
-      {"odd.bmp", Bytes{'B', 'M'} + garbage, ""},
       {"wide.bmp", wideBmp, "40000 x 5"},
-      {"picture.gif", {'G', 'I', 'F', '8', '9', 'a'}, "is not a PNG, JPEG or BMP image"},
       {"no_extension", png, "is not a PNG, JPEG or BMP image"}};
   for (const auto& [name, bytes, reason] : cases) {
     SCOPED_TRACE(name);
@@ -409,7 +354,7 @@ TEST_F(ImageDamaged, DamagedFilesFailWithTheirReason) {
   loadError(path("folder.png"));
 }
 
-TEST_F(ImageDamaged, RandomlyDamagedFilesNeverCrash) {
+TEST_F(ImageIo, RandomlyDamagedFilesNeverCrash) {
   std::mt19937 rng(10);
   for (const auto& [type, original] : validFiles()) {
     const std::string file = path("fuzz." + type);
