@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, ToggleZoomFitsThePictureIntoTheScrollBox) {
   EXPECT_EQ(form_->pictureView()->size(), QSize(120, 60));
 }
 
-TEST_F(MainWindowTest, DStartsADrawingEscStopsItAndCClears) {
+TEST_F(MainWindowTest, DStartsADrawingEscStopsItCClearsAndChangesTakeEffectAtOnce) {
   start();
   activate();
   bool drawEnabled = true, stopEnabled = false;
@@ -121,12 +121,11 @@ TEST_F(MainWindowTest, DStartsADrawingEscStopsItAndCClears) {
   EXPECT_EQ(storedValue("sine", "Steps"), "40");  // every drawing stores its settings first
   QTest::keyClick(form_.get(), Qt::Key_C);
   EXPECT_TRUE(allBytesAre(engine().picture(), 255));
-}
 
-TEST_F(MainWindowTest, ASettingChangedDuringTheDrawingTakesEffect) {
-  start();
+  // A setting changed during the drawing takes effect at once.
   auto* values = window<TformZorvaValues>(Window::Values);
   typeInto(values->editSteps, "100");
+  steps_ = 0;
   atStep(10, [&] { typeInto(values->editPercentToComplete, "50"); });
   form_->commands().draw->trigger();
   EXPECT_EQ(steps_, 52);  // ceil(100 / 100 * 50) < step first holds at step 51

@@ -140,8 +140,9 @@ TEST_F(OptionWindowTest, ChoosingAFunctionStopsTheDrawingAndSwitchesTheStylesVal
   EXPECT_EQ(settings().LissaDelta, 0);
 }
 
-TEST_F(OptionWindowTest, OldInkingGreysOutExactlyIntensityAndCenter) {
+TEST_F(OptionWindowTest, FunctionBoxesStoreTheirSettingsOldInkingGreysOutRedrawUsesThem) {
   auto* w = openWindow<TformZorvaFunction>(Window::Function);
+  Settings& s = settings();
   auto disabled = [&] {
     std::set<QWidget*> off;
     for (QWidget* c : w->findChildren<QWidget*>())
@@ -149,19 +150,17 @@ TEST_F(OptionWindowTest, OldInkingGreysOutExactlyIntensityAndCenter) {
     return off;
   };
   ASSERT_TRUE(disabled().empty());
-  clickBox(w->cb246splodge);
+  clickBox(w->cb246splodge);  // the old inking has no intensity and centre
   EXPECT_EQ(disabled(), (std::set<QWidget*>{w->editFuzzyStart, w->editFuzzyEnd, w->editSplodgeStartCenter,
                                             w->editSplodgeEndCenter, w->labelIntensity, w->labelCenter}));
   clickBox(w->cb246splodge);
   EXPECT_TRUE(disabled().empty());
-  settings().BoolInk246 = true;  // as a settings file may have it
+  s.BoolInk246 = true;  // as a settings file may have it
   form_->settingsLoaded();
   EXPECT_FALSE(w->editFuzzyEnd->isEnabled());
-}
+  s.BoolInk246 = false;
+  form_->settingsLoaded();
 
-TEST_F(OptionWindowTest, EveryFunctionBoxStoresItsSettingRedrawUsesThemAndArctan2IsNeverWritten) {
-  auto* w = openWindow<TformZorvaFunction>(Window::Function);
-  Settings& s = settings();
   form_->commands().draw->trigger();
   const std::vector<std::uint8_t> plain = engine().picture().bgr;
   const std::pair<QCheckBox*, bool*> boxes[] = {{w->cb246splodge, &s.BoolInk246},
@@ -243,10 +242,20 @@ void expectBands(const ImagePreview* preview, double aspect) {
   EXPECT_EQ(shown.pixelColor(shown.width() - 1, shown.height() - 1), QColor(Qt::blue));
 }
 
-TEST_F(OptionWindowTest, ImagesLoadIntoBothWindowsWithPreviewAndAMissingOneChangesNothing) {
+TEST_F(OptionWindowTest, ImagesAndTheCanvasLoadIntoBothWindowsAndAMissingOneChangesNothing) {
   start();
+  activate();
   auto* source = window<TformZorvaSourceImage>(Window::SourceImage);
   auto* background = window<TformZorvaBackgroundImage>(Window::BackgroundImage);
+  // The canvas becomes the background from Ctrl+B and from the button.
+  QTest::keyClick(form_.get(), Qt::Key_B, Qt::ControlModifier);
+  ASSERT_TRUE(background->imagePreview->hasImage());
+  const QImage white = background->imagePreview->pixmap().toImage();
+  form_->commands().draw->trigger();
+  form_->commands().backgroundImage->trigger();
+  click(background->buttonUseCanvas);
+  EXPECT_NE(background->imagePreview->pixmap().toImage(), white);  // the drawing now
+
   QDir(dir_.path()).mkdir("images");
   writeBands(path("images/bands.png"), 30, 10);
   ASSERT_TRUE(source->loadSourceImage(path("images/bands.png")));
@@ -291,21 +300,6 @@ TEST_F(OptionWindowTest, SourceTrackBarsStoreTheirValuesInTheirUnitsAndTheThresh
   s.UseOpaquePixels = false;
   w->Init();
   EXPECT_FALSE(w->tbOpacityThreshold->isVisibleTo(w));
-}
-
-TEST_F(OptionWindowTest, TheCanvasBecomesTheBackgroundFromCtrlBAndFromTheButton) {
-  start();
-  activate();
-  auto* w = window<TformZorvaBackgroundImage>(Window::BackgroundImage);
-  QTest::keyClick(form_.get(), Qt::Key_B, Qt::ControlModifier);
-  ASSERT_TRUE(w->imagePreview->hasImage());
-  const QImage white = w->imagePreview->pixmap().toImage();
-  EXPECT_EQ(white.pixelColor(white.width() / 2, white.height() / 2), QColor(Qt::white));
-
-  form_->commands().draw->trigger();
-  form_->commands().backgroundImage->trigger();
-  click(w->buttonUseCanvas);
-  EXPECT_NE(w->imagePreview->pixmap().toImage(), white);  // the drawing now
 }
 
 }  // namespace

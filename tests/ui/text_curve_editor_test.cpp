@@ -200,7 +200,7 @@ TEST_F(TextCurveEditor, LassoPressesTraceThePressedRegionAndShiftAppends) {
   EXPECT_EQ(e->committedImage(), drawn);
 }
 
-TEST_F(TextCurveEditor, OpenImageLoadsIntoTheCanvasAndRefusesBadFiles) {
+TEST_F(TextCurveEditor, OpenImageSaveImageAndSaveCurve) {
   open();
   TatcForm* e = editor();
   std::vector<std::uint8_t> grey(100 * 50 * 3, 128);
@@ -210,19 +210,15 @@ TEST_F(TextCurveEditor, OpenImageLoadsIntoTheCanvasAndRefusesBadFiles) {
   click(e->atcBtnOpenImage);
   EXPECT_EQ(shownAt(349, 269), QColor(128, 128, 128));  // centred
   // Missing, broken or cancelled: the canvas as it was, with a message for a file.
-  const QImage before = e->committedImage();
+  const QImage loaded = e->committedImage();
   writeFile("broken.png", "\x89PNG\r\n\x1a\n rubbish");
   for (const char* name : {"missing.png", "broken.png", ""}) {
     chosen = name[0] ? path(name) : QString();
     click(e->atcBtnOpenImage);
   }
   EXPECT_EQ(messages_.size(), 2u);
-  EXPECT_EQ(e->committedImage(), before);
-}
+  EXPECT_EQ(e->committedImage(), loaded);
 
-TEST_F(TextCurveEditor, SaveImageAndSaveCurveWriteFilesAndAskBeforeReplacing) {
-  open();
-  TatcForm* e = editor();
   press({200, 150}, Qt::LeftButton);
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir_.path()));
@@ -232,23 +228,23 @@ TEST_F(TextCurveEditor, SaveImageAndSaveCurveWriteFilesAndAskBeforeReplacing) {
   ASSERT_EQ(saved.size(), 1);
   auto image = std::get<RgbImage>(loadImage(pathString(saved[0])));
   EXPECT_EQ(image.rgb[static_cast<std::size_t>((150 * image.width + 200) * 3)], 0);
-  EXPECT_EQ(image.rgb[static_cast<std::size_t>((10 * image.width + 10) * 3)], 255);
+  EXPECT_EQ(image.rgb[static_cast<std::size_t>((269 * image.width + 349) * 3)], 128);
 
+  // Save curve asks before replacing a file.
   click(e->atcBtnGetOutline);
   writeFile("old.curve", "old");
-  QString chosen = path("old");  // the extension is added
-  e->fileDialogHook = [&](const QString&) { return chosen; };
+  chosen = path("old");  // the extension is added
   answer_ = MessageAnswer::No;
   e->atcSaveCurve->trigger();
   EXPECT_EQ(readFile("old.curve"), "old");
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].kind, MessageKind::Question);
+  ASSERT_EQ(messages_.size(), 3u);
+  EXPECT_EQ(messages_[2].kind, MessageKind::Question);
   answer_ = MessageAnswer::Yes;
   click(e->atcBtnSaveCurve);
   EXPECT_EQ(readFile("old.curve"), e->outlineCurveText());
   chosen = path("no/such/folder/x.curve");  // a message, nothing written
   click(e->atcBtnSaveCurve);
-  EXPECT_EQ(messages_.size(), 3u);
+  EXPECT_EQ(messages_.size(), 5u);
 }
 
 }  // namespace

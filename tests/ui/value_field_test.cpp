@@ -59,7 +59,7 @@ TEST_F(ValueFieldTest, TypedNumbersAreClampedFlooredKeptOrRefusedByKind) {
   EXPECT_EQ(settings().StartRadius, 0);  // as before
 }
 
-TEST_F(ValueFieldTest, DraggingOutsideTheBandStepsTheValueAndSnapsBack) {
+TEST_F(ValueFieldTest, DraggingOutsideTheBandStepsEachKindWithinItsLimitsAndSnapsBack) {
   useMouse(true, true);
   ValueField* steps = v_->editSteps;
   dragField(steps, {-40, -41, -42});
@@ -88,9 +88,8 @@ TEST_F(ValueFieldTest, DraggingOutsideTheBandStepsTheValueAndSnapsBack) {
   typeInto(steps, "77");
   releaseAt(steps, {5, -41}, Qt::LeftButton);
   EXPECT_EQ(settings().Steps, 77);
-}
 
-TEST_F(ValueFieldTest, EachKindDragsByItsStepWithinItsLimits) {
+  // Each kind drags by its step within its limits.
   useMouse(true, false);
   // Integers stop at their drag limits, which may lie inside the typing limits.
   typeInto(v_->editSteps, "50000");

@@ -13,7 +13,7 @@ using DesktopTest = UiTest;
 
 // A drawing of 40 steps; at step 3 the key goes to the widget, and the
 // drawing must end right there (or run on, when it must not stop it).
-TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindow) {
+TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindowAndAfterAMenuClosedWithEsc) {
   start();
   activate();
   auto* values = window<TformZorvaValues>(Window::Values);
@@ -47,11 +47,10 @@ TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindow) {
   form_->commands().draw->trigger();
   EXPECT_EQ(values->editSteps->text(), "39");
   EXPECT_EQ(steps_, 41);  // the drawing ran to its end
-}
 
-TEST_F(DesktopTest, AfterAMenuIsClosedWithEscTheNextEscStops) {
-  start();
+  // After a menu is closed with Esc, the next Esc stops.
   activate();
+  steps_ = 0;
   QMenu* zorva = form_->menus()[2];
   bool closedByFirstEsc = false, stoppedByFirstEsc = true;
   atStep(3, [&] {
