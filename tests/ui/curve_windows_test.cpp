@@ -169,8 +169,6 @@ TEST_F(CurveWindows, BranchButtonsFollowTheModeAndGrowTheChosenCurve) {
       "BranchBranchAngleMin=0\nBranchBranchAngleMax=0\n[sine]\nSteps=40\n");
   form_->showOptionWindow(Window::Branches, "");
   auto* b = window<TformZorvaBranching>(Window::Branches);
-  typeInto(b->eCopies, "11");  // beyond the field's limit
-  EXPECT_EQ(settings().BranchCopies, 10);
   // The buttons follow the Set curve mode.
   EXPECT_FALSE(b->btnBranch->isEnabled() || b->btnUndoAndBranchAgain->isEnabled());
   clickBox(points()->rbSetPathPoints);
@@ -180,7 +178,6 @@ TEST_F(CurveWindows, BranchButtonsFollowTheModeAndGrowTheChosenCurve) {
   clickBox(points()->rbSetRotatePoints);
   EXPECT_TRUE(b->btnBranch->isEnabled());
   EXPECT_FALSE(b->btnUndoAndBranchAgain->isEnabled());
-  typeInto(b->eCopies, "1");
 
   qCurve line;
   for (int i = 0; i <= 100; ++i) line.AddPoint(i / 100.0, 0);
@@ -207,7 +204,7 @@ TEST_F(CurveWindows, BranchButtonsFollowTheModeAndGrowTheChosenCurve) {
   qCurve big;
   for (int i = 0; i < 6000; ++i) big.AddPoint(i, 0);
   engine().setSlotCurve(kRadius, big);
-  settings().BranchCopies = 2;
+  typeInto(b->eCopies, "2");
   click(b->btnBranch);
   EXPECT_EQ(messages_.size(), 2u);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);

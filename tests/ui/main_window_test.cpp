@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, OpenIniFileShowsTheFileInTheMenusAndEveryWindow) {
   writeFile("sets/my pic.ini",
             "[start]\nstyle=circles\nUseMouseToChangeValues=1\nSnapValuesBack=0\nUseBackgroundImage=1\n"
             "BackgroundImagePositionCentered=0\nBackgroundImagePositionTiled=1\nBranchBranches=6\n"
-            "BranchCopies=25\n[circles]\nFunctionNumber=6\nWobble=1\nStartRadius=250\n"
+            "[circles]\nFunctionNumber=6\nWobble=1\nStartRadius=250\n"
             "StartMaxGreen=99\nEndMaxBlue=300\n");
   qCurve curve;
   for (int i = 0; i < 6; ++i) curve.AddPoint(i * 0.1, i % 2 * 0.2);
@@ -70,7 +70,6 @@ TEST_F(MainWindowTest, OpenIniFileShowsTheFileInTheMenusAndEveryWindow) {
   EXPECT_TRUE(bg->cbUseBackgroundImage->isChecked() && bg->rbTiled->isChecked() && !bg->rbCentered->isChecked());
   auto* branching = window<TformZorvaBranching>(Window::Branches);
   EXPECT_EQ(branching->eBranches->text(), "6");
-  EXPECT_EQ(settings().BranchCopies, 10);
   // A bar already at its end cuts a value beyond it all the same.
   auto* colors = window<TformZorvaColors>(Window::Colors);
   EXPECT_EQ(colors->swatchStart->palette().color(QPalette::Window), QColor(255, 99, 0));

@@ -32,10 +32,6 @@ struct TextCurveEditor : UiTest {
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(over, &event);
   }
-  void leaveCanvas() {
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(canvas(), &leave);
-  }
   QColor committedAt(int x, int y) { return editor()->committedImage().pixelColor(x, y); }
   QColor shownAt(int x, int y) { return editor()->canvasImage().pixelColor(x, y); }
   static int countPixels(const QImage& image, QColor colour) {
@@ -92,7 +88,8 @@ TEST_F(TextCurveEditor, ThePenPaintsBlackAndWhiteTheTextStampsAndBothPreviewInBl
   moveWith(canvas(), {400, 300}, Qt::NoButton);
   EXPECT_EQ(shownAt(400, 300), QColor(Qt::blue));
   EXPECT_EQ(committedAt(400, 300), QColor(Qt::white));
-  leaveCanvas();
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(canvas(), &leave);
   EXPECT_EQ(shownAt(400, 300), QColor(Qt::white));
   EXPECT_EQ(shownAt(300, 150), QColor(Qt::black));
   // "Clear Image" and "New" empty both.
@@ -122,7 +119,7 @@ TEST_F(TextCurveEditor, TheWheelChangesPenTextOrTolerance) {
   open();
   TatcForm* e = editor();
   wheel(canvas(), 1);
-  wheel(e->atcTbSample, 1);  // whatever is under the mouse
+  wheel(e->atcTbSample, 1);  // over any of its widgets, which take it too
   EXPECT_EQ(settings().AtcPenSize, 42);
   EXPECT_EQ(e->atcTbSample->value(), 3);
   e->atcRbText->setChecked(true);

@@ -29,7 +29,6 @@
 #include "ui/function_window.h"
 #include "ui/image_dimensions_window.h"
 #include "ui/main_window.h"
-#include "ui/option_window.h"
 #include "ui/picture_view.h"
 #include "ui/points_window.h"
 #include "ui/source_image_window.h"
