@@ -4,22 +4,35 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "settings/ini_file.h"
 #include "settings/number_format.h"
+#include "ui/animation_window.h"
+#include "ui/background_image_window.h"
+#include "ui/branching_window.h"
+#include "ui/colors_window.h"
+#include "ui/function_window.h"
+#include "ui/image_dimensions_window.h"
 #include "ui/main_window.h"
-#include "ui/option_window.h"
+#include "ui/picture_view.h"
+#include "ui/points_window.h"
+#include "ui/source_image_window.h"
+#include "ui/values_window.h"
 
 namespace zorva::test {
 
@@ -49,28 +62,28 @@ class UiTest : public ::testing::Test {
   // Opens the main window on the program's settings file, first written from
   // settingsText unless that is empty. A drawing processes events once per
   // step: steps_ counts them, and act_ runs at step actAt_.
-  TForm1& start(const std::string& settingsText = kSmallSettings, bool show = true) {
+  TForm1& start(const std::string& settingsText = kSmallSettings) {
     if (!settingsText.empty()) writeFile("zorva.ini", settingsText);
     form_ = std::make_unique<TForm1>(StartOptions{
         .programPath = path("zorva"), .settingsFile = path("zorva.ini"), .defaultFolder = dir_.path(), .threads = 1});
     form_->host().messageHook = [this](const std::string& text, MessageKind kind) {
       messages_.push_back({text, kind});
       if (onMessage_) onMessage_();
-      return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+      return kind == MessageKind::Question ? answer_ : MessageAnswer::Ok;
     };
     form_->host().processEventsHook = [this] {
       if (++steps_ == actAt_ && act_) act_();
     };
-    if (show) {
-      form_->show();
-      QApplication::processEvents();
-    }
+    form_->show();
+    QApplication::processEvents();
     return *form_;
   }
   void atStep(int step, std::function<void()> act) { actAt_ = step, act_ = std::move(act); }
-  void activate() {
-    form_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  void activate(QWidget* w = nullptr) {
+    if (!w) w = form_.get();
+    w->activateWindow();
+    // A tool window counts as active with its parent; wait for the real switch.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w; }));
   }
 
   // A key of the program's settings file as written.
@@ -97,26 +110,38 @@ class UiTest : public ::testing::Test {
   QTemporaryDir dir_;
   std::unique_ptr<TForm1> form_;
   std::vector<Message> messages_;
-  std::function<void()> onMessage_;  // runs while a message is "shown"
+  std::function<void()> onMessage_;            // runs while a message is "shown"
+  MessageAnswer answer_ = MessageAnswer::Yes;  // to questions
   int steps_ = 0, actAt_ = -1;
   std::function<void()> act_;
 };
 
-// Mouse events with exact positions and button states, at x = 5 and the
-// given height relative to the widget.
-inline void sendMouse(QWidget* w, QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(5, y), QPointF(w->mapToGlobal(QPoint(5, y))), button, buttons, Qt::NoModifier);
+inline bool allBytesAre(const Bitmap24& picture, std::uint8_t value) {
+  return std::all_of(picture.bgr.begin(), picture.bgr.end(), [=](std::uint8_t b) { return b == value; });
+}
+
+// A mouse event with an exact position, buttons and modifiers.
+inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, modifiers);
   QApplication::sendEvent(w, &event);
 }
-inline void moveTo(QWidget* w, int y) { sendMouse(w, QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton); }
-inline void release(QWidget* w, int y) { sendMouse(w, QEvent::MouseButtonRelease, y, Qt::LeftButton, Qt::NoButton); }
-// Presses the left button inside a field, moves to each height in turn and,
-// when asked, releases there.
+inline void press(QWidget* w, QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  sendMouse(w, QEvent::MouseButtonPress, at, button, button, modifiers);
+}
+inline void moveWith(QWidget* w, QPoint at, Qt::MouseButtons buttons) {
+  sendMouse(w, QEvent::MouseMove, at, Qt::NoButton, buttons);
+}
+inline void releaseAt(QWidget* w, QPoint at, Qt::MouseButton button) {
+  sendMouse(w, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+// Presses the left button inside a field (at height 10), moves to each height
+// in turn and, when asked, releases there.
 inline void dragField(QWidget* w, std::initializer_list<int> heights, bool releaseAtEnd = false) {
-  sendMouse(w, QEvent::MouseButtonPress, 10, Qt::LeftButton, Qt::LeftButton);
+  press(w, {5, 10}, Qt::LeftButton);
   int y = 10;
-  for (int h : heights) moveTo(w, y = h);
-  if (releaseAtEnd) release(w, y);
+  for (int h : heights) moveWith(w, {5, y = h}, Qt::LeftButton);
+  if (releaseAtEnd) releaseAt(w, {5, y}, Qt::LeftButton);
 }
 
 // Clicks a check box or radio button on its indicator: a box stretched by

@@ -1,20 +1,10 @@
 // The desktop program under awkward use: Esc from any window, menus closed
-// with Esc, status texts with descenders, sizes out of range, numbers with
-// either decimal separator, and file names the settings file could not hold.
-#include <QApplication>
-#include <QLabel>
-#include <QMenu>
+// with Esc, numbers with either decimal separator, and file names the
+// settings file could not hold.
 #include <QMenuBar>
-#include <QStatusBar>
 
-#include "settings/canvas_size.h"
 #include "ui/about_window.h"
-#include "ui/background_image_window.h"
-#include "ui/image_dimensions_window.h"
-#include "ui/picture_view.h"
-#include "ui/source_image_window.h"
 #include "ui/ui_fixture.h"
-#include "ui/values_window.h"
 
 namespace zorva::test {
 namespace {
@@ -23,7 +13,7 @@ using DesktopTest = UiTest;
 
 // A drawing of 40 steps; at step 3 the key goes to the widget, and the
 // drawing must end right there (or run on, when it must not stop it).
-TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindow) {
+TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindowAndAfterAMenuClosedWithEsc) {
   start();
   activate();
   auto* values = window<TformZorvaValues>(Window::Values);
@@ -57,11 +47,10 @@ TEST_F(DesktopTest, EscStopsTheDrawingFromEveryZorvaWindow) {
   form_->commands().draw->trigger();
   EXPECT_EQ(values->editSteps->text(), "39");
   EXPECT_EQ(steps_, 41);  // the drawing ran to its end
-}
 
-TEST_F(DesktopTest, AfterAMenuIsClosedWithEscTheNextEscStops) {
-  start();
+  // After a menu is closed with Esc, the next Esc stops.
   activate();
+  steps_ = 0;
   QMenu* zorva = form_->menus()[2];
   bool closedByFirstEsc = false, stoppedByFirstEsc = true;
   atStep(3, [&] {
@@ -77,45 +66,6 @@ TEST_F(DesktopTest, AfterAMenuIsClosedWithEscTheNextEscStops) {
   EXPECT_TRUE(closedByFirstEsc);
   EXPECT_FALSE(stoppedByFirstEsc);
   EXPECT_EQ(steps_, 3);
-}
-
-TEST_F(DesktopTest, TheStatusBarShowsUnderscoresAndDescenders) {
-  start();
-  form_->Spammer("Saved /tmp/gjpqy_picture.png");
-  auto* label = form_->findChild<QLabel*>("StatusBar1");
-  ASSERT_NE(label, nullptr);
-  // The whole height of a line of its font, and not cut off by any widget
-  // it lies in.
-  EXPECT_GE(label->contentsRect().height(), label->fontMetrics().height());
-  for (QWidget* inner = label; inner != form_.get(); inner = inner->parentWidget()) {
-    QWidget* outer = inner->parentWidget();
-    const QRect within(inner->mapTo(outer, QPoint(0, 0)), inner->size());
-    EXPECT_TRUE(outer->rect().contains(within)) << outer->metaObject()->className();
-  }
-}
-
-TEST_F(DesktopTest, TheSettingsAndTheImageDimensionsWindowKeepOneSizeRule) {
-  start();
-  auto* dimensions = window<TformZorvaImageDimensions>(Window::Dimensions);
-  // The window says the range it takes...
-  const QString range = QString("%1 to %2").arg(kMinCanvasSide).arg(kMaxCanvasSide);
-  int labels = 0;
-  for (const QLabel* label : dimensions->findChildren<QLabel*>()) labels += label->text() == range;
-  EXPECT_EQ(labels, 2);
-  typeInto(dimensions->editImageDimensionsWidth, QString::number(kMaxCanvasSide + 1));
-  EXPECT_EQ(dimensions->editImageDimensionsWidth->text(), QString::number(kMaxCanvasSide));
-  // ... and a size from the settings takes the same range, with the same
-  // message as a background image that does not fit.
-  settings().ImageWidth = kMaxCanvasSide;
-  settings().ImageHeight = 10;
-  engine().ClearPicture();
-  EXPECT_TRUE(messages_.empty());
-  EXPECT_EQ(engine().W(), kMaxCanvasSide);
-  settings().ImageWidth = kMaxCanvasSide + 1;
-  engine().ClearPicture();
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, "Sorry, the canvas must be between 1 and 6000 pixels on all sides.");
-  EXPECT_EQ(engine().W(), kMaxCanvasSide);
 }
 
 TEST_F(DesktopTest, ValueFieldsReadEitherDecimalSeparator) {
