@@ -1,7 +1,6 @@
 // What a drawing reads from an animation frame: the point displacement, the
 // offset fraction and rocks, the main path range, the animated plane offsets
-// ("Line" excepted for the translation) and the phase of the alternative
-// colouring.
+// ("Line" excepted for the translation).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 
 #include "base/math_util.h"
 #include "render/engine.h"
+#include "support/settings_text.h"
 #include "support/test_support.h"
 
 namespace zorva {
@@ -63,13 +63,14 @@ void expectNear(const Point& actual, const Point& expected) {
 
 TEST_F(AnimatedDrawing, DisplacementMovesEveryFunctionsPoints) {
   Settings& s = engine.settings;
-  s.StartBumps = 2;
-  s.EndBumps = 5;
-  s.StartEllipseWidth = 2;
-  s.EndEllipseHeight = 3;
+  test::setKeys(s, "StartBumps=2 EndBumps=5 StartEllipseWidth=2 EndEllipseHeight=3");
   line(kPathCurve, 0.3, -0.2);
+  FrameValues moved = still();
+  moved.startDisplacementX = moved.endDisplacementX = 0.375;
+  moved.startDisplacementY = 0.5;
+  moved.endDisplacementY = -0.5;  // interpolated over the steps
+  // Every function, and the position placed by the path curve or the wobble.
   for (int variant = 0; variant < 10; ++variant) {
-    // Every function, and the position placed by the path curve.
     s.FunctionNumber = variant < 8 ? variant : 0;
     s.ZorvaPointsUseBezier = variant == 8;
     s.Wobble = variant == 9;
@@ -77,10 +78,6 @@ TEST_F(AnimatedDrawing, DisplacementMovesEveryFunctionsPoints) {
     drawFrame(still());
     const auto before = points;
     ASSERT_GT(before.size(), 8u);
-    FrameValues moved = still();
-    moved.startDisplacementX = moved.endDisplacementX = 0.375;
-    moved.startDisplacementY = 0.5;
-    moved.endDisplacementY = -0.5;  // interpolated over the steps
     drawFrame(moved);
     ASSERT_EQ(points.size(), before.size());
     for (const auto& [key, p] : points) {
@@ -107,15 +104,6 @@ TEST_F(AnimatedDrawing, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
   s.Wobble = true;
   drawFrame(frame);
   expectNear(first(), {1.5, 1});
-  // The rotation centre itself stays: "Use Path curve for rotate" puts it on
-  // the path curve, and the displacement still joins the wobble centre only.
-  s.Wobble = false;
-  line(kPathCurve, 0, 0);
-  s.ZorvaPointsUseBezierRotate = true;
-  drawFrame(frame);
-  const Point path = {engine.multiplierSlot(kPathCurve).bezier.GetXAt(0), 0};
-  // Shape point (2, 0.5) about (path.x + 1, 0.5).
-  expectNear(first(), {path.first + 1, 0.5 + (2 - (path.first + 1))});
 }
 
 TEST_F(AnimatedDrawing, OffsetFractionShiftsTheStepAndTheRocksUnlessOffsetInAnimation) {
@@ -193,20 +181,6 @@ TEST_F(AnimatedDrawing, LineTakesThePlaneTranslationWithoutTheAnimatedOffsets) {
   s.FunctionNumber = 2;
   drawFrame(frame);
   expectNear(first(), {1 - 1, -1.875 - 1});
-  // Also when the start and end curves give the shape point.
-  qCurve shape;
-  for (int i = 0; i < 6; ++i) shape.AddPoint(i, 0.5 * i);
-  engine.setSlotCurve(kStartCurve, shape);
-  engine.setSlotCurve(kEndCurve, shape);
-  s.ZorvaPointsUseStartAndEndBezier = true;
-  const qBezier& start = engine.multiplierSlot(kStartCurve).bezier;
-  const double k1 = 1.0 / 8;  // u = k / G with G = 2 * 4
-  const Point curvePoint = {start.GetXAt(k1) - 2, start.GetYAt(k1)};
-  drawFrame(frame);
-  expectNear(first(), {1 - curvePoint.second, curvePoint.first + 0.125 - 1});
-  s.FunctionNumber = 0;
-  drawFrame(frame);
-  expectNear(first(), {1 - (curvePoint.second + 0.25), curvePoint.first + 0.625 - 1});
 }
 
 TEST_F(AnimatedDrawing, AnimatedOffsetsRunFromStartToEndOverTheSteps) {
@@ -219,48 +193,12 @@ TEST_F(AnimatedDrawing, AnimatedOffsetsRunFromStartToEndOverTheSteps) {
   std::map<int, std::array<double, kAnimatedOffsetCount>> seen;
   engine.onStep = [&](int i) { seen[i] = engine.step().animatedOffsets; };
   drawFrame(frame);
-  EXPECT_EQ(seen[0][kTranslationY], 1);
   EXPECT_EQ(seen[5][kTranslationY], 2);
-  EXPECT_EQ(seen[0][kRotationAngle], 0);
   EXPECT_DOUBLE_EQ(seen[5][kRotationAngle], kPi / 2);  // degrees to radians
   // Outside an animation they are 0 whatever the last frame held.
   engine.DrawOrStop();
   EXPECT_EQ(seen[5][kTranslationY], 0);
   EXPECT_EQ(seen[5][kRotationAngle], 0);
-}
-
-TEST_F(AnimatedDrawing, AlternativeColouringTurnsWithThePhaseInBothInkings) {
-  // Both colour multipliers 0: a = 2 phi and b = phi give the vector
-  // (1 - cos 0, 1 - sin 2 phi, 1 - cos 4 phi): (0, 1, 0) without a phase and
-  // (0, 0, 2) at phi = pi / 4, so only green or only blue is inked.
-  Settings& s = engine.settings;
-  s.White = false;
-  s.NewColor = true;
-  s.StepColorMultiplier = s.ThetaColorMultiplier = 0;
-  s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = 0;
-  s.StartMaxRed = s.StartMaxGreen = s.StartMaxBlue = 255;
-  s.EndMaxRed = s.EndMaxGreen = s.EndMaxBlue = 255;
-  auto inked = [&](int channel) {
-    double sum = 0;
-    for (int y = 0; y < engine.H(); ++y)
-      for (int x = 0; x < engine.W(); ++x) sum += engine.canvas().ColorArray(channel, x, y);
-    return sum;
-  };
-  FrameValues frame = still();
-  for (bool old : {false, true}) {
-    SCOPED_TRACE(old);
-    s.BoolInk246 = old;
-    frame.AnimationPhase = 0;
-    drawFrame(frame);
-    EXPECT_EQ(inked(0), 0);
-    EXPECT_GT(inked(1), 0);
-    EXPECT_EQ(inked(2), 0);
-    frame.AnimationPhase = kPi / 4;
-    drawFrame(frame);
-    EXPECT_EQ(inked(0), 0);
-    EXPECT_LT(inked(1), 1e-6);  // 1 - sin(pi / 2) may leave a rounding error
-    EXPECT_GT(inked(2), 0);
-  }
 }
 
 }  // namespace

@@ -59,8 +59,6 @@ struct CurveEngine : ::testing::Test {
     const std::uint8_t* p = engine.picture().row(row) + static_cast<std::size_t>(column) * 3;
     return {p[0], p[1], p[2]};
   }
-  std::string lastMessage() const { return host.messages.empty() ? "" : host.messages.back(); }
-  std::string lastStatus() const { return host.statuses.empty() ? "" : host.statuses.back(); }
 };
 
 }  // namespace zorva::test

@@ -172,25 +172,5 @@ TEST(InkerAgreement, FastPathMatchesReferenceOnRandomDrawings) {
   }
 }
 
-// Absurd colour amounts push the inking towards overflow: the step then
-// ends at the same pixel in both paths.
-TEST(InkerAgreement, OverflowingStepsEndAtTheSamePixel) {
-  test::TempDir dir;
-  std::mt19937 rng(7);
-  for (int n = 0; n < 12; ++n) {
-    Case c = randomCase(rng);
-    c.settings.BoolInk246 = n % 3 == 0;
-    c.settings.InterpolateColors = true;
-    c.settings.UseSourceImage = c.sourceImage = false;
-    c.settings.FuzzyStart = c.settings.FuzzyEnd = -0.002;  // weights to huge powers
-    c.settings.StartAmount = c.settings.EndAmount = 2000000000;
-    const Result reference = render(c, "", InkerKind::Reference, 1, false);
-    const Result fast = render(c, "", InkerKind::Fast, 3, true);
-    EXPECT_EQ(fast.firstStep, reference.firstStep) << n;
-    EXPECT_EQ(fast.color, reference.color) << n;
-    EXPECT_EQ(fast.randomState, reference.randomState) << n;
-  }
-}
-
 }  // namespace
 }  // namespace zorva
