@@ -203,9 +203,9 @@ std::optional<std::string> Engine::writeSettingsTo(const std::string& path, cons
 bool Engine::keepUnreadableProgramFile() {
   if (!programFileUnreadable_) return true;
   std::string aside = programSettingsFile_ + ".unreadable";
-  for (int n = 1; std::filesystem::exists(aside); ++n)
-    aside = programSettingsFile_ + ".unreadable." + std::to_string(n);
   std::error_code ec;
+  for (int n = 1; std::filesystem::exists(aside, ec); ++n)
+    aside = programSettingsFile_ + ".unreadable." + std::to_string(n);
   std::filesystem::rename(programSettingsFile_, aside, ec);
   if (ec) {
     host_->message("The settings file \"" + programSettingsFile_ +
