@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Checks the size rules of src/: no file over 700 lines and no function over
-120 lines. Window-building functions of src/ui (a name starting with "build"
-or "create", or a constructor) are allowed to be longer."""
+"""Checks the size and layering rules of src/: no file over 700 lines and no
+function over 120 lines (window-building functions of src/ui, a name starting
+with "build" or "create", or a constructor, may be longer); each folder
+includes only from its own layer and the layers below it; Qt only in src/ui."""
 import pathlib
 import re
 import sys
@@ -9,6 +10,10 @@ import sys
 MAX_FILE, MAX_FUNCTION = 700, 120
 root = pathlib.Path(__file__).resolve().parent.parent / "src"
 problems = []
+# Lowest first; cli and ui stand side by side at the top.
+LAYERS = {"base": 0, "io": 1, "settings": 2, "curves": 3, "render": 4, "animation": 5, "cli": 6, "ui": 6}
+local_include = re.compile(r'^\s*#\s*include\s+"(\w+)/')
+qt_include = re.compile(r"^\s*#\s*include\s+<Q")
 head = re.compile(r"^[A-Za-z_][\w:<>,\s\*&~]*?\b([\w~]+(?:::[\w~]+)*)\s*\([^;]*$")
 
 for path in sorted(root.rglob("*")):
@@ -16,6 +21,14 @@ for path in sorted(root.rglob("*")):
         continue
     lines = path.read_text().splitlines()
     rel = path.relative_to(root.parent)
+    layer = rel.parts[1]
+    for number, line in enumerate(lines, 1):
+        m = local_include.match(line)
+        if m and (m.group(1) not in LAYERS or layer not in LAYERS or
+                  (m.group(1) != layer and LAYERS[m.group(1)] >= LAYERS[layer])):
+            problems.append(f"{rel}:{number}: {layer} may not include {m.group(1)}/")
+        if layer != "ui" and qt_include.match(line):
+            problems.append(f"{rel}:{number}: Qt outside src/ui")
     if len(lines) > MAX_FILE:
         problems.append(f"{rel}: {len(lines)} lines (at most {MAX_FILE})")
     depth, start, name = 0, None, None
