@@ -107,36 +107,77 @@ TformZorvaPoints::TformZorvaPoints(TForm1& main) : OptionWindow(main, Window::Po
   FormCreate();
 }
 
+// The rotation group and the path group differ only in their names, their
+// settings and what the buttons reach.
+struct TformZorvaPoints::PointPairSpec {
+  std::array<std::pair<const char*, double*>, 4> fields;  // A x, A y, B x, B y
+  std::array<ValueField**, 4> fieldMembers;
+  std::array<std::pair<const char*, const char*>, 2> points;  // A and B: name, caption
+  std::array<QRadioButton**, 2> pointMembers;
+  std::pair<const char*, const char*> reset;
+  QPushButton** resetMember;
+  std::array<std::pair<const char*, const char*>, 3> choices;  // A to B, curve, mouse
+  std::array<QRadioButton**, 3> choiceMembers;
+  void (CanvasEditor::*startNext)(bool);
+  void (TformZorvaPoints::*storeChoice)();
+};
+
+QGridLayout* TformZorvaPoints::buildPointPairGroup(QGroupBox* group, const PointPairSpec& spec) {
+  auto* grid = tightGrid(group);
+  std::array<ValueField*, 4> fields{};
+  std::array<double*, 4> values{};
+  for (std::size_t i = 0; i < 4; ++i) {
+    values[i] = spec.fields[i].second;
+    fields[i] = *spec.fieldMembers[i] = makeField(spec.fields[i].first, ValueKind::Real, values[i]);
+    fields[i]->setParent(group);
+    fields[i]->setFixedWidth(kFieldWidth);
+  }
+  auto* which = new QButtonGroup(this);
+  for (int i = 0; i < 2; ++i) {
+    QRadioButton* point = *spec.pointMembers[i] = radio(spec.points[i].first, spec.points[i].second, group);
+    point->setToolTip("The next right click on the picture sets this point");
+    which->addButton(point);
+    grid->addWidget(point, i, 0);
+    grid->addWidget(fields[static_cast<std::size_t>(2 * i)], i, 1);
+    grid->addWidget(fields[static_cast<std::size_t>(2 * i + 1)], i, 2);
+  }
+  connect(*spec.pointMembers[0], &QRadioButton::toggled, this,
+          [this, startNext = spec.startNext](bool on) { (this->main().canvasEditor().*startNext)(on); });
+  QPushButton* reset = *spec.resetMember = button(spec.reset.first, spec.reset.second, group);
+  connect(reset, &QPushButton::clicked, this, [this, fields, values] { resetPoints(fields, values); });
+  grid->addWidget(reset, 2, 1, 1, 2);
+
+  auto* how = new QButtonGroup(this);
+  for (int row = 0; row < 3; ++row) {
+    QRadioButton* b = *spec.choiceMembers[static_cast<std::size_t>(row)] = radio(
+        spec.choices[static_cast<std::size_t>(row)].first, spec.choices[static_cast<std::size_t>(row)].second, group);
+    how->addButton(b);
+    grid->addWidget(b, row, 3);
+    connect(b, &QRadioButton::toggled, this, [this, store = spec.storeChoice] { (this->*store)(); });
+  }
+  grid->setColumnStretch(3, 1);
+  return grid;
+}
+
 QWidget* TformZorvaPoints::buildRotationGroup() {
   Settings& s = settings();
   auto* group = new QGroupBox("Rotation points", body());
-  auto* grid = tightGrid(group);
-  auto field = [&](const char* name, double* setting) {
-    ValueField* f = makeField(name, ValueKind::Real, setting);
-    f->setParent(group);
-    f->setFixedWidth(kFieldWidth);
-    return f;
-  };
-  editRotateXStart = field("editRotateXStart", &s.ZorvaPointsRotateXStart);
-  editRotateYStart = field("editRotateYStart", &s.ZorvaPointsRotateYStart);
-  editRotateXEnd = field("editRotateXEnd", &s.ZorvaPointsRotateXEnd);
-  editRotateYEnd = field("editRotateYEnd", &s.ZorvaPointsRotateYEnd);
-  rbRotateStart = radio("rbRotateStart", "Rotate A", group);
-  rbRotateEnd = radio("rbRotateEnd", "Rotate B", group);
-  rbRotateStart->setToolTip("The next right click on the picture sets this point");
-  rbRotateEnd->setToolTip("The next right click on the picture sets this point");
-  auto* which = new QButtonGroup(this);
-  which->addButton(rbRotateStart);
-  which->addButton(rbRotateEnd);
-  connect(rbRotateStart, &QRadioButton::toggled, this,
-          [this](bool on) { this->main().canvasEditor().setRotateStartNext(on); });
-  btnResetRotate = button("btnResetRotate", "Reset Rotate points", group);
-  connect(btnResetRotate, &QPushButton::clicked, this, [this] {
-    Settings& r = settings();
-    resetPoints(
-        {editRotateXStart, editRotateYStart, editRotateXEnd, editRotateYEnd},
-        {&r.ZorvaPointsRotateXStart, &r.ZorvaPointsRotateYStart, &r.ZorvaPointsRotateXEnd, &r.ZorvaPointsRotateYEnd});
-  });
+  QGridLayout* grid =
+      buildPointPairGroup(group, {{{{"editRotateXStart", &s.ZorvaPointsRotateXStart},
+                                    {"editRotateYStart", &s.ZorvaPointsRotateYStart},
+                                    {"editRotateXEnd", &s.ZorvaPointsRotateXEnd},
+                                    {"editRotateYEnd", &s.ZorvaPointsRotateYEnd}}},
+                                  {&editRotateXStart, &editRotateYStart, &editRotateXEnd, &editRotateYEnd},
+                                  {{{"rbRotateStart", "Rotate A"}, {"rbRotateEnd", "Rotate B"}}},
+                                  {&rbRotateStart, &rbRotateEnd},
+                                  {"btnResetRotate", "Reset Rotate points"},
+                                  &btnResetRotate,
+                                  {{{"rbStraightRotate", "Rotate goes from A to B"},
+                                    {"rbUseBezierRotate", "Use Path curve for rotate"},
+                                    {"rbFollowRotate", "Follow mouse pointer for rotate"}}},
+                                  {&rbStraightRotate, &rbUseBezierRotate, &rbFollowRotate},
+                                  &CanvasEditor::setRotateStartNext,
+                                  &TformZorvaPoints::storeRotateChoice});
   cbMove = new QCheckBox("Use A and B?", group);
   cbMove->setObjectName("cbMove");
   // The menu's "Move rotation center between points?" follows the box.
@@ -145,77 +186,29 @@ QWidget* TformZorvaPoints::buildRotationGroup() {
     move->setChecked(!checked);
     move->trigger();
   });
-  grid->addWidget(rbRotateStart, 0, 0);
-  grid->addWidget(editRotateXStart, 0, 1);
-  grid->addWidget(editRotateYStart, 0, 2);
-  grid->addWidget(rbRotateEnd, 1, 0);
-  grid->addWidget(editRotateXEnd, 1, 1);
-  grid->addWidget(editRotateYEnd, 1, 2);
   grid->addWidget(cbMove, 2, 0);
-  grid->addWidget(btnResetRotate, 2, 1, 1, 2);
-
-  rbStraightRotate = radio("rbStraightRotate", "Rotate goes from A to B", group);
-  rbUseBezierRotate = radio("rbUseBezierRotate", "Use Path curve for rotate", group);
-  rbFollowRotate = radio("rbFollowRotate", "Follow mouse pointer for rotate", group);
-  auto* how = new QButtonGroup(this);
-  int row = 0;
-  for (QRadioButton* b : {rbStraightRotate, rbUseBezierRotate, rbFollowRotate}) {
-    how->addButton(b);
-    grid->addWidget(b, row++, 3);
-    connect(b, &QRadioButton::toggled, this, [this] { storeRotateChoice(); });
-  }
-  grid->setColumnStretch(3, 1);
+  QWidget::setTabOrder(btnResetRotate, cbMove);  // as the grid reads
   return group;
 }
 
 QWidget* TformZorvaPoints::buildPathGroup() {
   Settings& s = settings();
   auto* group = new QGroupBox("Path points", body());
-  auto* grid = tightGrid(group);
-  auto field = [&](const char* name, double* setting) {
-    ValueField* f = makeField(name, ValueKind::Real, setting);
-    f->setParent(group);
-    f->setFixedWidth(kFieldWidth);
-    return f;
-  };
-  eXstart = field("eXstart", &s.ZorvaPointsXStart);
-  eYstart = field("eYstart", &s.ZorvaPointsYStart);
-  eXend = field("eXend", &s.ZorvaPointsXEnd);
-  eYend = field("eYend", &s.ZorvaPointsYEnd);
-  rbPathStart = radio("rbPathStart", "Path A", group);
-  rbPathEnd = radio("rbPathEnd", "Path B", group);
-  rbPathStart->setToolTip("The next right click on the picture sets this point");
-  rbPathEnd->setToolTip("The next right click on the picture sets this point");
-  auto* which = new QButtonGroup(this);
-  which->addButton(rbPathStart);
-  which->addButton(rbPathEnd);
-  connect(rbPathStart, &QRadioButton::toggled, this,
-          [this](bool on) { this->main().canvasEditor().setPathStartNext(on); });
-  btnResetPath = button("btnResetPath", "Reset", group);
-  connect(btnResetPath, &QPushButton::clicked, this, [this] {
-    Settings& p = settings();
-    resetPoints({eXstart, eYstart, eXend, eYend},
-                {&p.ZorvaPointsXStart, &p.ZorvaPointsYStart, &p.ZorvaPointsXEnd, &p.ZorvaPointsYEnd});
-  });
-  grid->addWidget(rbPathStart, 0, 0);
-  grid->addWidget(eXstart, 0, 1);
-  grid->addWidget(eYstart, 0, 2);
-  grid->addWidget(rbPathEnd, 1, 0);
-  grid->addWidget(eXend, 1, 1);
-  grid->addWidget(eYend, 1, 2);
-  grid->addWidget(btnResetPath, 2, 1, 1, 2);
-
-  rbStraightPath = radio("rbStraightPath", "Path goes from A to B", group);
-  rbUseBezier = radio("rbUseBezier", "Use Path curve for path", group);
-  rbFollow = radio("rbFollow", "Follow mouse pointer for path", group);
-  auto* how = new QButtonGroup(this);
-  int row = 0;
-  for (QRadioButton* b : {rbStraightPath, rbUseBezier, rbFollow}) {
-    how->addButton(b);
-    grid->addWidget(b, row++, 3);
-    connect(b, &QRadioButton::toggled, this, [this] { storePathChoice(); });
-  }
-  grid->setColumnStretch(3, 1);
+  buildPointPairGroup(group, {{{{"eXstart", &s.ZorvaPointsXStart},
+                                {"eYstart", &s.ZorvaPointsYStart},
+                                {"eXend", &s.ZorvaPointsXEnd},
+                                {"eYend", &s.ZorvaPointsYEnd}}},
+                              {&eXstart, &eYstart, &eXend, &eYend},
+                              {{{"rbPathStart", "Path A"}, {"rbPathEnd", "Path B"}}},
+                              {&rbPathStart, &rbPathEnd},
+                              {"btnResetPath", "Reset"},
+                              &btnResetPath,
+                              {{{"rbStraightPath", "Path goes from A to B"},
+                                {"rbUseBezier", "Use Path curve for path"},
+                                {"rbFollow", "Follow mouse pointer for path"}}},
+                              {&rbStraightPath, &rbUseBezier, &rbFollow},
+                              &CanvasEditor::setPathStartNext,
+                              &TformZorvaPoints::storePathChoice});
   return group;
 }
 

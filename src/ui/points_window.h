@@ -10,6 +10,8 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -83,6 +85,8 @@ class TformZorvaPoints : public OptionWindow {
   QPushButton* btnPasteCurve;
 
  private:
+  struct PointPairSpec;
+  QGridLayout* buildPointPairGroup(QGroupBox* group, const PointPairSpec& spec);
   QWidget* buildRotationGroup();
   QWidget* buildPathGroup();
   QWidget* buildCurveGroup();
