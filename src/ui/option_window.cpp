@@ -66,12 +66,12 @@ void OptionWindow::FormCreate() {
 
 void OptionWindow::Button1Click() { setFixedHeight(height() < kFoldedHeight + 1 ? unfoldedHeight_ : kFoldedHeight); }
 
-WindowPlacement OptionWindow::placement() const {
+WindowPlacement placementOf(const QWidget& window) {
   WindowPlacement p;
-  p.Height = height();
-  p.Left = pos().x();
-  p.Top = pos().y();
-  p.Visible = isVisible();
+  p.Height = window.height();
+  p.Left = window.pos().x();
+  p.Top = window.pos().y();
+  p.Visible = window.isVisible();
   return p;
 }
 

@@ -26,6 +26,9 @@ class Engine;
 class FieldOps;
 class TForm1;
 
+// Where a window really is (height, position, shown), for the settings file.
+WindowPlacement placementOf(const QWidget& window);
+
 class OptionWindow : public QWidget {
   Q_OBJECT
 
@@ -43,7 +46,7 @@ class OptionWindow : public QWidget {
   // Fold or unfold.
   void Button1Click();
   // Where the window really is, for the settings file.
-  WindowPlacement placement() const;
+  WindowPlacement placement() const { return placementOf(*this); }
   QPushButton* foldButton() const { return foldButton_; }
 
  protected:

@@ -23,6 +23,7 @@
 #include <algorithm>
 
 #include "ui/main_window.h"
+#include "ui/option_window.h"
 #include "ui/text_curve_editor.h"
 
 namespace zorva {
@@ -243,14 +244,7 @@ void TatcForm::Init() {
   s.AtcTolerance = atcEditTolerance->value();
 }
 
-WindowPlacement TatcForm::placement() const {
-  WindowPlacement p;
-  p.Height = height();
-  p.Left = pos().x();
-  p.Top = pos().y();
-  p.Visible = isVisible();
-  return p;
-}
+WindowPlacement TatcForm::placement() const { return placementOf(*this); }
 
 void TatcForm::shrinkClick() { setFixedHeight(height() < kFoldedHeight + 1 ? kUnfoldedHeight : kFoldedHeight); }
 
