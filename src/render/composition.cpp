@@ -1,6 +1,8 @@
 // From the accumulation buffer to the 24-bit picture, and the resets.
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 #include "base/math_util.h"
 #include "base/thread_pool.h"
@@ -60,9 +62,11 @@ void Engine::MakePictureBlack() {
     const int W = canvas_.W, H = canvas_.H;
     canvas_.setBaseWidth(std::any_of(bg, bg + 3, [](std::int32_t v) { return v < 0 || v > 255; }));
     const bool wide = canvas_.wideBase;
-    // Every pixel on its own, so rows may be reset in parallel.
-    const int bands = std::max(1, std::min(H, fast_.pool().size() * kBandsPerThread));
-    fast_.pool().run(bands, [&](int band) {
+    // Every pixel on its own, so rows may be reset in parallel, on every
+    // core: this prepares a drawing, it is not part of one.
+    ThreadPool& pool = everyCorePool();
+    const int bands = std::max(1, std::min(H, pool.size() * kBandsPerThread));
+    pool.run(bands, [&](int band) {
       const int y0 = static_cast<int>(static_cast<long long>(H) * band / bands);
       const int y1 = static_cast<int>(static_cast<long long>(H) * (band + 1) / bands);
       for (int y = y0; y < y1; ++y) {
@@ -98,6 +102,19 @@ void Engine::MakePictureBlack() {
     });
   }
   showArrayOnImage();
+}
+
+ThreadPool& Engine::everyCorePool() {
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  if (fast_.pool().size() >= cores) return fast_.pool();
+  if (!everyCore_) {
+    try {
+      everyCore_.emplace(cores);
+    } catch (const std::exception&) {
+      return fast_.pool();  // no more threads to be had: the drawing workers do it
+    }
+  }
+  return *everyCore_;
 }
 
 void Engine::showArrayOnImage() {

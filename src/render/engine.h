@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/random.h"
+#include "base/thread_pool.h"
 #include "curves/curve.h"
 #include "curves/multiplier_slots.h"
 #include "curves/path_generators.h"
@@ -365,6 +366,10 @@ class Engine {
   bool programFileUnreadable_ = false;  // it exists but could not be read
   InkerKind inker_ = InkerKind::Fast;
   FastInker fast_;
+  // Every core, for the work around a drawing (resetting the buffers) when
+  // the drawing workers are fewer; made when first needed.
+  std::optional<ThreadPool> everyCore_;
+  ThreadPool& everyCorePool();
   DrawStats referenceStats_;
   Random random_;
 
