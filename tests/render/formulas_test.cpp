@@ -1,5 +1,6 @@
-// The drawing formulas that the fast and the reference inker share, checked
-// against values worked out by hand. The reference inker reports every point.
+// The drawing formulas that the fast and the reference inker share, and what a
+// drawing reads from an animation frame, checked against values worked out by
+// hand. The reference inker reports every point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +10,8 @@
 #include <string>
 
 #include "base/math_util.h"
-#include "io/image_io.h"
 #include "render/engine.h"
+#include "support/images.h"
 #include "support/settings_text.h"
 #include "support/test_support.h"
 
@@ -54,6 +55,34 @@ struct Formulas : ::testing::Test {
     else
       engine.DrawOrStop();
   }
+  // The frame values of a drawing outside an animation, with the rotation
+  // points at the origin.
+  FrameValues still() const {
+    FrameValues v = stillFrame(s, 0);
+    v.rotateAX = v.rotateAY = v.rotateBX = v.rotateBY = 0;
+    return v;
+  }
+  // One drawing with the frame's values.
+  void drawFrame(const FrameValues& frame) {
+    engine.beginAnimation();
+    engine.setAnimationFrame(frame);
+    draw();
+    engine.endAnimation();
+  }
+  // Point k of a step against a hand value; the first point has theta 0, so q = 0.
+  void expectAt(Pt hand, int step, int k) {
+    ASSERT_TRUE(points.count({step, k})) << step << ", " << k;
+    const Pt p = points[{step, k}];
+    EXPECT_NEAR(p.x, hand.x, 1e-12);
+    EXPECT_NEAR(p.y, hand.y, 1e-12);
+  }
+  void expectFirst(Pt hand, int step = 0) { expectAt(hand, step, 1); }
+  // A path-like curve of six points from (-1, y0) to (1, y1).
+  void line(int slot, double y0, double y1) {
+    qCurve curve;
+    for (int i = 0; i < 6; ++i) curve.AddPoint(-1 + 0.4 * i, y0 + (y1 - y0) * i / 5.0);
+    engine.setSlotCurve(slot, curve);
+  }
 
   // Every step on a pixel of its own: radius 0, two points a step (theta 0
   // and 2 pi), a path that moves two columns a step (one plane unit is one
@@ -85,76 +114,56 @@ struct Formulas : ::testing::Test {
 // case says otherwise. Hand values to 1e-12.
 struct WorkedPoint {
   const char* name;
-  const char* settings;
   int k;
-  Pt hand;
+  double x, y;
+  const char* settings;
 };
 
 const WorkedPoint kWorked[] = {
     // (0.75 c - 1, 0.75 s) = (0.75 * 0.8660254 - 1, 0.375)
-    {"Sine Wobble", "", 2, {-0.350480947161671, 0.375}},
+    {"Sine Wobble", 2, -0.350480947161671, 0.375, ""},
     // b = 1, d = 1: q = tan(-pi/6) = -0.5773503; (c (2 - q)/2 - 1, s (2 - q)/2)
-    {"Tan Thing",
-     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1",
-     2,
-     {0.1160254037844388, 0.6443375672974063}},
+    {"Tan Thing", 2, 0.1160254037844388, 0.6443375672974063,
+     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1"},
     // (posX + 1, posY + c/q) = (0, 2c); turned 90 degrees about (0, 0): (-2c, 0); moved by (0.25, 0.5)
-    {"Line",
+    {"Line", 2, -1.4820508075688774, 0.5,
      "FunctionNumber=2 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0 "
-     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5",
-     2,
-     {-1.4820508075688774, 0.5}},
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5"},
     // ((1 + q) c^5 - 1, (1 - q) s^5) = (1.5 * 9 sqrt(3)/32 - 1, 0.5/32)
-    {"Circles", "FunctionNumber=3", 2, {-0.26929106555687965, 0.015625}},
+    {"Circles", 2, -0.26929106555687965, 0.015625, "FunctionNumber=3"},
     // w = 1, h = 2: RockerB = sin^2(pi/4) + 1/4 = 3/4, RockerA = sin^2(pi/2) + 1/4 = 5/4: (3/4 c 3/4 - 1, 5/4 s 3/4)
-    {"Ellipses", "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2", 2, {-0.5128607103712534, 0.46875}},
+    {"Ellipses", 2, -0.5128607103712534, 0.46875, "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2"},
     // RockerA = cos^2(pi/2) + 1/4 = 1/4; X = 1.5 (3/4 c - 1), Y = 0.5 (s/4); J = 37, so
     // beta = (37/37 + 1)(0 - 37/37) = -2; px turns (X, Y) about (-1, 0), py turns (px, Y)
-    {"Ellipses, UseEllipsesTwo",
-     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37",
-     2,
-     {-1.1405384412234738, 0.10178206569040064}},
+    {"Ellipses, UseEllipsesTwo", 2, -1.1405384412234738, 0.10178206569040064,
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37"},
     // w = 2, h = 3, J = pi/2: (sin(2 pi/6 + pi/2) 0.75 0.75 - 1, sin(3 pi/6) 0.75 0.75) = (0.5 * 0.5625 - 1, 0.5625)
-    {"Lissajous",
-     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2",
-     2,
-     {-0.71875, 0.5625}},
+    {"Lissajous", 2, -0.71875, 0.5625,
+     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2"},
     // h = 2: gamma = cos(2 pi 1/4 2)/3 = -1/3; base = (-1, 0) turned about (2, 0): (2 - 3 cos(1/3), 3 sin(1/3));
     // D = 2: shape = (1.5 (c + cos(pi/12))/2, 1.5 (s + sin(pi/12))/2) + base
-    {"Test", "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2", 2, {0.539092583610917, 1.5506983742153473}},
+    {"Test", 2, 0.539092583610917, 1.5506983742153473, "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2"},
     // Path (0, 0) to (1, 0), w = 1, h = 2, angle 90 degrees about (0, 0). delta = pi/2: base = (1, 0)
     // turned about (0, 0) + (cos delta, sin delta)/2 = (0, 1.5); E = 2: shape = ((c/2 + 1.5) c,
     // (s/2 + 1.5) s + 1.5); the wobble centre moves by sin(2 theta) on both axes
-    {"plovk2716",
+    {"plovk2716", 2, -0.6429491924311228, 1.6740381056766584,
      "FunctionNumber=7 StartEllipseHeight=2 EndEllipseHeight=2 ZorvaPointsXStart=0 ZorvaPointsXEnd=1 StartIota=90 "
-     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0",
-     2,
-     {-0.6429491924311228, 1.6740381056766584}},
+     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0"},
     // Rotation centre (0.5, 0.25), angle 90 degrees: wobble centre (c/2 + 0.5, s/2 + 0.25) ...
-    {"Wobble",
+    {"Wobble", 2, 1.0580127018922194, -0.7834936490538904,
      "Wobble=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
-     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
-     2,
-     {1.0580127018922194, -0.7834936490538904}},
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25"},
     // ... and with "31" (c/2 + 0.5, c/2 + 0.25)
-    {"Wobble, 31",
+    {"Wobble, 31", 2, 1.2410254037844388, -0.600480947161671,
      "Wobble=1 31=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
-     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
-     2,
-     {1.2410254037844388, -0.600480947161671}},
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25"},
     // k = 1 (theta = 0, q = 0): the point (0, 0). One rock from 10 to 30 degrees at tr = 1/4:
     // rho = (10 + 20/4) = 15 degrees, a = sin(2 pi/4) rho = pi/12: (-1 + cos 15, sin 15)
-    {"Rocker",
-     "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30",
-     1,
-     {-0.03407417371093169, 0.25881904510252074}},
-    // The Sine Wobble point moved by (0.25, 0) and turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.3504809 + 0.25 -
-    // 0.5)
-    {"Plane",
+    {"Rocker", 1, -0.03407417371093169, 0.25881904510252074, "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30"},
+    // The Sine Wobble point moved by (0.25, 0), turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.35048 + 0.25 - 0.5)
+    {"Plane", 2, 0.125, -0.600480947161671,
      "PlaneStartRotationAngle=90 PlaneEndRotationAngle=90 PlaneStartRotationX=0.5 PlaneEndRotationX=0.5 "
-     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25",
-     2,
-     {0.125, -0.600480947161671}},
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25"},
 };
 
 TEST_F(Formulas, WorkedPoints) {
@@ -163,10 +172,7 @@ TEST_F(Formulas, WorkedPoints) {
     reset();
     test::setKeys(s, w.settings);
     draw();
-    ASSERT_TRUE(points.count({1, w.k}));
-    const Pt p = points[{1, w.k}];
-    EXPECT_NEAR(p.x, w.hand.x, 1e-12);
-    EXPECT_NEAR(p.y, w.hand.y, 1e-12);
+    expectAt({w.x, w.y}, 1, w.k);
   }
 }
 
@@ -232,14 +238,9 @@ TEST_F(Formulas, AlternativeColouring) {
   for (const auto& [method063, phi] : {std::pair{false, 0.0}, {true, 0.0}, {false, 0.7}}) {
     SCOPED_TRACE(method063 ? "063 method" : "first method, phase " + std::to_string(phi));
     s.OneOrTwo = method063;
-    if (phi != 0) {
-      FrameValues frame = stillFrame(s, 0);
-      frame.AnimationPhase = phi;
-      engine.beginAnimation();
-      engine.setAnimationFrame(frame);
-    }
-    draw();
-    engine.endAnimation();
+    FrameValues frame = stillFrame(s, 0);
+    frame.AnimationPhase = phi;
+    drawFrame(frame);
     std::map<std::pair<int, int>, int> hits;
     for (const auto& [key, p] : points) ++hits[pixel(p)];
     int checked = 0;
@@ -270,17 +271,16 @@ TEST_F(Formulas, AlternativeColouring) {
 TEST_F(Formulas, OpaqueThreshold) {
   test::TempDir dir;
   // One column, eight rows; row-table entry e (bottom-up) is (20 + 10e, 60 + 5e, 100).
-  std::vector<std::uint8_t> rgb;
-  for (int y = 0; y < 8; ++y)
-    for (int v : {20 + 10 * (7 - y), 60 + 5 * (7 - y), 100}) rgb.push_back(static_cast<std::uint8_t>(v));
-  ASSERT_FALSE(writePng(dir.file("rows.png"), 1, 8, rgb.data(), 3, nullptr));
+  const std::string rows = test::writeImage(dir, "rows.png", 1, 8, [](int, int y) {
+    return std::array{90 - 10 * y, 95 - 5 * y, 100};
+  });
   auto setUp = [&](bool white, int bg, int steps, double threshold) {
     reset();
     stepPerPixel(steps);
     s.ZorvaPointsXEnd = s.ZorvaPointsXStart;  // every step on the pixel of step 0
     s.White = white;
     s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = bg;
-    ASSERT_TRUE(engine.LoadSourceImage(dir.file("rows.png")));
+    ASSERT_TRUE(engine.LoadSourceImage(rows));
     s.UseOpaquePixels = true;
     s.SourceImageOpacityThreshold = threshold;
     s.SourceImageStartThetaColorMultiplier = s.SourceImageEndThetaColorMultiplier = 0;  // column 0
@@ -344,6 +344,142 @@ TEST_F(Formulas, Normalisation) {
                   x < 3 ? n.bytes[static_cast<std::size_t>(x)] : (n.white ? 255 : 0))
             << "pixel " << x;
   }
+}
+
+// ---- animation frames ------------------------------------------------------------
+
+TEST_F(Formulas, DisplacementMovesEveryFunctionsPoints) {
+  test::setKeys(s, "StartBumps=2 EndBumps=5 StartEllipseWidth=2 EndEllipseHeight=3");
+  line(kPathCurve, 0.3, -0.2);
+  FrameValues moved = still();
+  moved.startDisplacementX = moved.endDisplacementX = 0.375;
+  moved.startDisplacementY = 0.5;
+  moved.endDisplacementY = -0.5;  // interpolated over the steps
+  // Every function, and the position placed by the path curve or the wobble.
+  for (int variant = 0; variant < 10; ++variant) {
+    s.FunctionNumber = variant < 8 ? variant : 0;
+    s.ZorvaPointsUseBezier = variant == 8;
+    s.Wobble = variant == 9;
+    SCOPED_TRACE(variant);
+    drawFrame(still());
+    const auto before = points;
+    ASSERT_GT(before.size(), 8u);
+    drawFrame(moved);
+    ASSERT_EQ(points.size(), before.size());
+    for (const auto& [key, p] : points) {
+      const double dy = 0.5 + (-0.5 - 0.5) * key.first / 4;
+      EXPECT_NEAR(p.x, before.at(key).x + 0.375, 1e-12);
+      EXPECT_NEAR(p.y, before.at(key).y + dy, 1e-12);
+    }
+  }
+}
+
+TEST_F(Formulas, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
+  // Path and rotation centre at the origin, the angle a quarter turn: the
+  // first point (radius 1 at theta 0) is (2, 0.5) with the displacement,
+  // turned about the displaced wobble centre (1, 0.5) to (1, 1.5).
+  s.ZorvaPointsXStart = s.ZorvaPointsXEnd = 0;
+  FrameValues frame = still();
+  frame.startAngle = frame.endAngle = 90;
+  frame.startDisplacementX = frame.endDisplacementX = 1;
+  frame.startDisplacementY = frame.endDisplacementY = 0.5;
+  drawFrame(frame);
+  expectFirst({1, 1.5});
+  // With the wobble the centre is (r c / 2, r s / 2) + the displacement.
+  s.Wobble = true;
+  drawFrame(frame);
+  expectFirst({1.5, 1});
+}
+
+TEST_F(Formulas, OffsetFractionShiftsTheStepAndTheRocksUnlessOffsetInAnimation) {
+  // Path from (-2, 0) to (2, 0); at step 0 an offset of 0.25 gives t = 0.75:
+  // the first point (radius 1) at (2, 0). One rock of 90 degrees turns it by
+  // sin(0.75 * 2 pi) * 90 = -90 degrees about the origin.
+  FrameValues frame = still();
+  frame.AnimationOffsetFraction = 0.25;
+  drawFrame(frame);
+  expectFirst({2, 0});
+  s.NumberOfRocks = 1;
+  s.StartRockerAmount = s.EndRockerAmount = 90;
+  drawFrame(frame);
+  expectFirst({0, -2});
+  // The animation's rock amount and rock angles add to the settings'.
+  s.NumberOfRocks = 0;
+  s.StartRockerAmount = s.EndRockerAmount = 0;
+  frame.rockAmount = 1;
+  frame.startRockAngle = frame.endRockAngle = 90;
+  drawFrame(frame);
+  expectFirst({0, -2});
+  s.StartRockerAmount = s.EndRockerAmount = -45;
+  drawFrame(frame);  // 45 degrees in all: turned by -45
+  expectFirst({std::sqrt(2.0), -std::sqrt(2.0)});
+  // "Offset the rocks in animations?": the rocks use i/n = 0, so no turn.
+  s.RockOffsetInAnimation = true;
+  drawFrame(frame);
+  expectFirst({2, 0});
+}
+
+TEST_F(Formulas, MainPathRangeAndUseOffsetPlaceThePathPoint) {
+  line(kPathCurve, 0.5, -0.5);
+  s.ZorvaPointsUseBezier = true;
+  const qBezier& path = engine.multiplierSlot(kPathCurve).bezier;
+  auto pathPoint = [&](double tp) { return Pt{path.GetXAt(tp) + 1, path.GetYAt(tp)}; };
+  FrameValues frame = still();
+  frame.mainPathStart = 20;
+  frame.mainPathEnd = 60;
+  drawFrame(frame);
+  expectFirst(pathPoint(0.2));
+  expectFirst(pathPoint(0.2 + (0.6 - 0.2) * 0.5), 2);
+  // An offset of 0.25 moves step 0 to t = 0.75; "Use offset?" takes it off
+  // the path fraction once more (0.5 - 0.25).
+  frame.AnimationOffsetFraction = 0.25;
+  drawFrame(frame);
+  expectFirst(pathPoint(0.2 + (0.6 - 0.2) * 0.75));
+  frame.useOffset = true;
+  drawFrame(frame);
+  expectFirst(pathPoint(0.25));
+  // Below 0 it wraps round: 0 + (0.2 - 0) * 0.75 - 0.25 + 1.
+  frame.mainPathStart = 0;
+  frame.mainPathEnd = 20;
+  drawFrame(frame);
+  expectFirst(pathPoint(0.9));
+}
+
+TEST_F(Formulas, LineTakesThePlaneTranslationWithoutTheAnimatedOffsets) {
+  line(kPlaneAngle, 1, 1);  // m[28] = 2: it doubles the plane angle, not the animated one
+  s.PlaneStartRotationAngle = s.PlaneEndRotationAngle = 0;
+  s.PlaneStartTranslationX = s.PlaneEndTranslationX = 0.125;
+  FrameValues frame = still();
+  frame.offsetStart[kTranslationX] = frame.offsetEnd[kTranslationX] = 0.5;
+  frame.offsetStart[kTranslationY] = frame.offsetEnd[kTranslationY] = 0.25;
+  frame.offsetStart[kRotationCentreX] = frame.offsetEnd[kRotationCentreX] = 1;
+  frame.offsetStart[kRotationAngle] = frame.offsetEnd[kRotationAngle] = 90;
+  // "Sine Wobble": point (-1, 0), translated by (0.125 + 0.5, 0.25) and
+  // turned a quarter about (1, 0).
+  drawFrame(frame);
+  expectFirst({1 - 0.25, -0.375 - 1});
+  // "Line": point (-2, 1) (q = 0: the base position plus cos 0), translated
+  // by 0.125 only, then turned about (1, 0) the same way.
+  s.FunctionNumber = 2;
+  drawFrame(frame);
+  expectFirst({1 - 1, -1.875 - 1});
+}
+
+TEST_F(Formulas, AnimatedOffsetsRunFromStartToEndOverTheSteps) {
+  s.Steps = 10;
+  FrameValues frame = still();
+  frame.offsetStart[kTranslationY] = 1;
+  frame.offsetEnd[kTranslationY] = 3;
+  frame.offsetEnd[kRotationAngle] = 180;
+  std::map<int, std::array<double, kAnimatedOffsetCount>> seen;
+  engine.onStep = [&](int i) { seen[i] = engine.step().animatedOffsets; };
+  drawFrame(frame);
+  EXPECT_EQ(seen[5][kTranslationY], 2);
+  EXPECT_DOUBLE_EQ(seen[5][kRotationAngle], kPi / 2);  // degrees to radians
+  // Outside an animation they are 0 whatever the last frame held.
+  engine.DrawOrStop();
+  EXPECT_EQ(seen[5][kTranslationY], 0);
+  EXPECT_EQ(seen[5][kRotationAngle], 0);
 }
 
 }  // namespace
