@@ -5,13 +5,13 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <variant>
-#include <vector>
 
 #include "base/math_util.h"
+#include "support/settings_text.h"
 
 namespace zorva {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-FrameValues frameOf(const Settings& s, FrameInputs in) {
+FrameValues frameOf(const Settings& s, const FrameInputs& in) {
   auto result = makeFrameValues(s, in);
   if (auto* error = std::get_if<std::string>(&result)) {
     ADD_FAILURE() << *error;
@@ -28,18 +28,19 @@ FrameValues frameOf(const Settings& s, FrameInputs in) {
   return std::get<FrameValues>(result);
 }
 
-FrameValues frame(const Settings& s, std::int32_t f, std::int32_t frames) {
+// Frame f of a series, with no curves, rotation points or offset.
+FrameInputs frame(std::int32_t f, std::int32_t frames) {
   FrameInputs in;
   in.frame = f;
   in.frames = frames;
-  return frameOf(s, in);
+  return in;
 }
 
 std::string errorOf(const Settings& s, const FrameInputs& in) {
   auto result = makeFrameValues(s, in);
-  if (auto* error = std::get_if<std::string>(&result)) return *error;
-  ADD_FAILURE() << "frame " << in.frame << " was made";
-  return "";
+  const auto* error = std::get_if<std::string>(&result);
+  EXPECT_TRUE(error) << "frame " << in.frame << " was made";
+  return error ? *error : "";
 }
 
 TEST(FrameMakerFrames, CountAndFrac) {
@@ -59,7 +60,8 @@ TEST(FrameMakerWaves, TheThreeFormsOverFourFrames) {
       {false, true, false, 10, 1, {52.5, 55, 57.5, 50}},  // frac(1) = 0
       {false, false, true, 10, 1, {55, 60, 55, 50}},      // g = 0.25, 0.5, 0.75, 0
       {false, true, true, 10, 1, {52.5, 55, 57.5, 50}},   // several checked: the first
-      {true, false, false, 10, 2, {50, 50, 50, 50}},      // the repeat multiplies the phase
+      {true, true, true, 10, 1, {50, 60, 50, 40}},
+      {true, false, false, 10, 2, {50, 50, 50, 50}},  // the repeat multiplies the phase
       {false, true, false, 10, 2, {55, 50, 55, 50}},
       {false, false, true, 10, 2, {60, 50, 60, 50}},
       {false, false, true, -10, 1, {45, 40, 45, 50}},  // a negative change moves the other way
@@ -71,13 +73,9 @@ TEST(FrameMakerWaves, TheThreeFormsOverFourFrames) {
     w.StartSine = r.sine, w.StartLinear = r.linear, w.StartLinearReturn = r.linearReturn;
     w.ChangeStart = r.change, w.RepeatStart = r.repeat;
     for (std::int32_t f = 1; f <= 4; ++f)
-      EXPECT_DOUBLE_EQ(frame(s, f, 4).startBumps, r.bumps[static_cast<std::size_t>(f - 1)])
+      EXPECT_DOUBLE_EQ(frameOf(s, frame(f, 4)).startBumps, r.bumps[static_cast<std::size_t>(f - 1)])
           << r.sine << r.linear << r.linearReturn << " change " << r.change << " repeat " << r.repeat << " frame " << f;
   }
-  EXPECT_EQ(chosenWaveForm(true, true, true), WaveForm::Sine);
-  EXPECT_EQ(chosenWaveForm(false, true, true), WaveForm::Linear);
-  EXPECT_EQ(chosenWaveForm(false, false, true), WaveForm::LinearReturn);
-  EXPECT_EQ(chosenWaveForm(false, false, false), WaveForm::None);
   // sin of an argument of 2^63 or more is 0: the value stays at its base.
   EXPECT_EQ(waveValue(WaveForm::Sine, 50, 10, 1e20, 0.25, kPi / 2), 50);
 }
@@ -99,11 +97,10 @@ TEST(FrameMakerWaves, EveryWaveMovesItsOwnWorkingCopy) {
     w.StartSine = w.EndSine = false;
     w.StartLinear = w.EndLinear = true;
   }
-  s.AnimationChangeRockAmount = 1000;
-  s.AnimationRockAmountSine = false;
-  s.AnimationRockAmountLinear = true;
-  s.AnimationRepeatRockAmount = 0.5;
-  const FrameValues v = frame(s, 2, 4);
+  test::setKeys(s,
+                "AnimationChangeRockAmount=1000 AnimationRockAmountSine=0 AnimationRockAmountLinear=1 "
+                "AnimationRepeatRockAmount=0.5");
+  const FrameValues v = frameOf(s, frame(2, 4));
   // Radius .. rock angle are waves 0 .. 6; only the radius change counts in hundreds.
   const double got[] = {v.startRadius, v.endRadius,  v.startAngle,     v.endAngle,    v.startBumps,
                         v.endBumps,    v.startDepth, v.endDepth,       v.startX,      v.endX,
@@ -124,29 +121,19 @@ TEST(FrameMakerWaves, EveryWaveMovesItsOwnWorkingCopy) {
 
 TEST(FrameMakerWaves, AValueWithNoFormKeepsItsPreviousWorkingCopy) {
   Settings s;
-  s.StartBumps = 50;
-  s.EndIota = 30;
-  s.wave(Wave::Bumps).ChangeStart = 10;
-  s.wave(Wave::Bumps).StartSine = false;
-  s.wave(Wave::Angle).EndSine = false;
-  s.wave(Wave::PTY).StartSine = false;
-  s.AnimationRockAmountSine = false;
+  test::setKeys(s,
+                "StartBumps=50 EndIota=30 AnimationChangeStartBumps=10 AnimationStartBumpsSine=0 "
+                "AnimationEndAngleSine=0 AnimationStartPTYSine=0 AnimationRockAmountSine=0");
   // Never set: the base, that is the setting or 0.
-  FrameValues v = frame(s, 2, 4);
+  FrameValues v = frameOf(s, frame(2, 4));
   EXPECT_EQ((std::array{v.startBumps, v.endAngle, v.offsetStart[kTranslationY], v.rockAmount}),
             (std::array{50.0, 30.0, 0.0, 0.0}));
-  // Set before: kept as it was.
-  FrameValues previous;
-  previous.startBumps = 7;
-  previous.endAngle = -4;
+  // Set before: kept as it was. The radius's wave is checked, so its previous value is not used.
+  FrameValues previous{.startRadius = 12345, .endAngle = -4, .startBumps = 7, .rockAmount = 9};
   previous.offsetStart[kTranslationY] = 0.25;
-  previous.rockAmount = 9;
-  previous.startRadius = 12345;  // its wave is checked, so this is not used
-  FrameInputs in;
-  in.frame = 3;
-  in.frames = 4;
-  in.previous = &previous;
-  v = frameOf(s, in);
+  FrameInputs third = frame(3, 4);
+  third.previous = &previous;
+  v = frameOf(s, third);
   EXPECT_EQ((std::array{v.startBumps, v.endAngle, v.offsetStart[kTranslationY], v.rockAmount, v.startRadius}),
             (std::array{7.0, -4.0, 0.25, 9.0, 100.0}));
 }
@@ -160,22 +147,19 @@ TEST(FrameMakerMainPath, EachKeyRunsFromItsStartToItsEndOverTheFrames) {
   s.AnimationMainPathStartMax = 90, s.AnimationMainPathEndMax = 70;
   s.AnimationMainPathStartMinRepeat = s.AnimationMainPathStartMaxRepeat = 2.5;
   s.AnimationMainPathEndMinRepeat = s.AnimationMainPathEndMaxRepeat = 0.5;
-  const FrameValues v = frame(s, 3, 4);
+  const FrameValues v = frameOf(s, frame(3, 4));
   EXPECT_EQ(v.mainPathStart, 50);  // 25 - 25 cos(pi)
   EXPECT_EQ(v.mainPathEnd, 75);    // 87.5 + 12.5 cos(pi)
   // The defaults use the whole path.
-  EXPECT_EQ(frame(Settings{}, 2, 5).mainPathStart, 0);
-  EXPECT_EQ(frame(Settings{}, 2, 5).mainPathEnd, 100);
+  const FrameValues whole = frameOf(Settings{}, frame(2, 5));
+  EXPECT_TRUE(whole.mainPathStart == 0 && whole.mainPathEnd == 100);
 }
 
 TEST(FrameMakerInputs, PhaseOffsetRotationAndUseOffset) {
   Settings s;
-  EXPECT_EQ(frame(s, 4, 4).AnimationPhaseSine, -1);
-  EXPECT_EQ(frame(s, 3, 4).AnimationPhase, kPi);
-
-  FrameInputs in;
-  in.frames = 4;
-  in.frame = 2;
+  EXPECT_EQ(frameOf(s, frame(4, 4)).AnimationPhaseSine, -1);
+  EXPECT_EQ(frameOf(s, frame(3, 4)).AnimationPhase, kPi);
+  FrameInputs in = frame(2, 4);
   s.AnimationOffset = 3;
   EXPECT_EQ(frameOf(s, in).AnimationOffsetFraction, 0);  // "Offset?" unchecked
   in.offsetChecked = true;
@@ -200,22 +184,19 @@ TEST(FrameMakerInputs, CurveDisplacementsAreTheMoveSinceTheCurvesStart) {
     startCurve.AddPoint(10 + i, 20 - 2 * i * i);
     endCurve.AddPoint(-i * i, 3 * i);
   }
-  qBezier startBezier, endBezier;
-  buildBezier(startBezier, startCurve, false);
-  buildBezier(endBezier, endCurve, false);
-
-  FrameInputs in;
-  in.frames = 5;
-  in.frame = 3;  // u = 0.6
-  in.startPointBezier = &startBezier;
-  in.startPointHasPoints = true;
-  in.endPointBezier = &endBezier;
-  in.endPointHasPoints = true;
+  qBezier start, end;
+  buildBezier(start, startCurve, false);
+  buildBezier(end, endCurve, false);
+  // Frame 3 of 5: u = 0.6.
+  FrameInputs in = frame(3, 5);
+  in.startPointBezier = &start;
+  in.endPointBezier = &end;
+  in.startPointHasPoints = in.endPointHasPoints = true;
   FrameValues v = frameOf(Settings{}, in);
-  EXPECT_EQ(v.startDisplacementX, startBezier.GetXAt(0.6) - startBezier.GetXAt(0));
-  EXPECT_EQ(v.startDisplacementY, startBezier.GetYAt(0.6) - startBezier.GetYAt(0));
-  EXPECT_EQ(v.endDisplacementX, endBezier.GetXAt(0.6) - endBezier.GetXAt(0));
-  EXPECT_EQ(v.endDisplacementY, endBezier.GetYAt(0.6) - endBezier.GetYAt(0));
+  EXPECT_EQ(v.startDisplacementX, start.GetXAt(0.6) - start.GetXAt(0));
+  EXPECT_EQ(v.startDisplacementY, start.GetYAt(0.6) - start.GetYAt(0));
+  EXPECT_EQ(v.endDisplacementX, end.GetXAt(0.6) - end.GetXAt(0));
+  EXPECT_EQ(v.endDisplacementY, end.GetYAt(0.6) - end.GetYAt(0));
   // No points or no Bezier: no displacement.
   in.startPointHasPoints = false;
   in.endPointBezier = nullptr;
@@ -225,61 +206,41 @@ TEST(FrameMakerInputs, CurveDisplacementsAreTheMoveSinceTheCurvesStart) {
 }
 
 TEST(FrameMakerFailures, ANonFiniteValueEndsTheAnimationNamingIt) {
-  FrameInputs in;
-  in.frames = 4;
-  in.frame = 2;
-  {
-    // 1.7e308 * pi/2 overflows and sin of infinity is no number; at frame 1
-    // the phase is 0 and all is well.
-    Settings s;
-    s.wave(Wave::Bumps).RepeatEnd = 1.7e308;
-    EXPECT_EQ(errorOf(s, in), "The animation stopped at frame 2: the end bumps is not a finite number.");
-    FrameInputs first = in;
-    first.frame = 1;
-    EXPECT_EQ(frameOf(s, first).endBumps, 0);
-  }
+  // 1.7e308 * pi/2 overflows and sin of infinity is no number; at frame 1
+  // the phase is 0 and all is well.
+  Settings s;
+  s.wave(Wave::Bumps).RepeatEnd = 1.7e308;
+  EXPECT_EQ(errorOf(s, frame(2, 4)), "The animation stopped at frame 2: the end bumps is not a finite number.");
+  EXPECT_EQ(frameOf(s, frame(1, 4)).endBumps, 0);
+  // The first that fails is named, in the order of working.
   FrameValues previous;
   previous.offsetEnd[kRotationAngle] = kNaN;
-  const std::vector<std::pair<std::function<void(Settings&, FrameInputs&)>, std::string>> cases = {
-      {[](Settings& s, FrameInputs&) {
-         s.wave(Wave::Radius).ChangeStart = 1e307;  // times 100 overflows
-         s.wave(Wave::Bumps).ChangeEnd = 1e308;     // overflows too, later
-         s.wave(Wave::Bumps).EndLinear = true;
-         s.wave(Wave::Bumps).EndSine = false;
-       },
-       "start radius"},
-      {[](Settings& s, FrameInputs&) {
-         s.AnimationMainPathStartMinRepeat = s.AnimationMainPathEndMinRepeat = 1.7e308;
-         s.AnimationMainPathStartMin = s.AnimationMainPathEndMin = 10;
-       },
-       "main path start"},
-      {[](Settings& s, FrameInputs&) {
-         s.AnimationChangeRockAmount = 1e308;
-         s.AnimationRockAmountSine = false;
-         s.AnimationRockAmountLinearReturn = true;  // 2 * A overflows
-       },
+  const std::tuple<const char*, const FrameValues*, double, std::string> cases[] = {
+      // The radius change is in hundreds; the bumps overflow too, later.
+      {"AnimationChangeStartRadius=1e307 AnimationChangeEndBumps=1e308 AnimationEndBumpsSine=0 "
+       "AnimationEndBumpsLinear=1",
+       nullptr, 0, "start radius"},
+      {"AnimationMainPathStartMinRepeat=1.7e308 AnimationMainPathEndMinRepeat=1.7e308 AnimationMainPathStartMin=10 "
+       "AnimationMainPathEndMin=10",
+       nullptr, 0, "main path start"},
+      // 2 * A overflows.
+      {"AnimationChangeRockAmount=1e308 AnimationRockAmountSine=0 AnimationRockAmountLinearReturn=1", nullptr, 0,
        "rock amount"},
-      {[](Settings&, FrameInputs& i) { i.rotation.by = kNaN; }, "rotation point B y"},
-      {[&](Settings& s, FrameInputs& i) {
-         s.wave(Wave::PAR).EndSine = false;
-         i.previous = &previous;
-       },
-       "end PAR"},
+      {"", nullptr, kNaN, "rotation point B y"},
+      {"AnimationEndPARSine=0", &previous, 0, "end PAR"},
   };
-  for (const auto& [setUp, name] : cases) {
-    Settings s;
-    FrameInputs bad = in;
-    setUp(s, bad);
-    const std::string error = errorOf(s, bad);
+  for (auto [keys, previousFrame, rotationBy, name] : cases) {
+    Settings bad;
+    test::setKeys(bad, keys);
+    FrameInputs in = frame(2, 4);
+    in.previous = previousFrame;
+    in.rotation.by = rotationBy;
+    const std::string error = errorOf(bad, in);
     EXPECT_NE(error.find("the " + name + " is"), std::string::npos) << error;
   }
   // Frames outside the series are refused, not computed.
-  for (auto [f, frames] : {std::pair{0, 4}, {5, 4}, {1, 0}}) {
-    FrameInputs outside;
-    outside.frame = f;
-    outside.frames = frames;
-    EXPECT_FALSE(errorOf(Settings{}, outside).empty()) << f << " of " << frames;
-  }
+  for (auto [f, frames] : {std::pair{0, 4}, {5, 4}, {1, 0}})
+    EXPECT_FALSE(errorOf(Settings{}, frame(f, frames)).empty()) << f << " of " << frames;
 }
 
 }  // namespace
