@@ -12,6 +12,7 @@
 #include "render/canvas_editing.h"
 #include "render/engine.h"
 #include "settings/number_format.h"
+#include "support/curves.h"
 #include "support/test_support.h"
 
 namespace zorva::test {
@@ -52,11 +53,7 @@ struct CurveEditing : ::testing::Test {
     engine.MakePictureBlack();
   }
   // A slot's curve, with its Bezier.
-  void setCurve(int slot, const Points& points) {
-    qCurve curve;
-    for (const qCoord& p : points) curve.AddPoint(p.X, p.Y);
-    engine.setSlotCurve(slot, curve);
-  }
+  void setCurve(int slot, const Points& points) { engine.setSlotCurve(slot, curveOf(points)); }
   const qCurve& curve(int slot) { return engine.multiplierSlot(slot).curve; }
   void selectCurve(int slot) {
     engine.setMouseMode(MouseMode::DrawMultiplierBezier);

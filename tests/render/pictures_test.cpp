@@ -6,6 +6,7 @@
 #include <set>
 
 #include "render/engine.h"
+#include "support/curves.h"
 #include "support/images.h"
 #include "support/settings_text.h"
 #include "support/test_support.h"
@@ -186,13 +187,9 @@ std::set<std::string> filesIn(const std::filesystem::path& folder) {
 TEST_F(Pictures, SavedSetsHoldTheCurvesAndTheSourceImage) {
   const std::filesystem::path out = dir.path() / "out";
   std::filesystem::create_directory(out);
-  qCurve line, dot;
-  line.AddPoint(0, 0);
-  line.AddPoint(1, 1);
-  dot.AddPoint(3, 3);
-  engine.setSlotCurve(0, line);
-  engine.setSlotCurve(29, line);
-  engine.setSlotCurve(5, dot);  // one point: no file
+  engine.setSlotCurve(0, test::curveOf({{0, 0}, {1, 1}}));
+  engine.setSlotCurve(29, test::curveOf({{0, 0}, {1, 1}}));
+  engine.setSlotCurve(5, test::curveOf({{3, 3}}));  // one point: no file
   ASSERT_TRUE(engine.LoadSourceImage(writeImage(dir, "s.png", 5, 3, [](int x, int y) { return Rgb{x, y, 9}; })));
   engine.settings.SaveSourceImageFile = true;
   engine.settings.ImageWidth = 40;

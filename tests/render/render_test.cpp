@@ -44,22 +44,18 @@ TEST_F(Drawing, PlaneMapping) {
 }
 
 TEST_F(Drawing, StepGeometryRunsForEveryStepButTheLast) {
-  engine.settings.ImageWidth = engine.settings.ImageHeight = 50;
-  engine.settings.StartGrain = engine.settings.EndGrain = 5;
-  engine.settings.Steps = 1000;
+  test::setKeys(engine.settings, "ImageWidth=50 ImageHeight=50 StartGrain=5 EndGrain=5 Steps=1000");
   engine.DrawOrStop();
   ASSERT_EQ(steps.size(), 1000u);
-  EXPECT_EQ(host.processed, 1001);
-  EXPECT_FALSE(engine.isDrawing());
-
+  EXPECT_TRUE(host.processed == 1001 && !engine.isDrawing());
+  // Half way: steps 0 .. 501, the first past ceil(1000 / 100 * 50).
   steps.clear();
   engine.settings.PercentToComplete = 50;
   engine.DrawOrStop();
   EXPECT_EQ(steps.size(), 502u);
-
+  // Preview: step 0 and every twentieth from 1.
   steps.clear();
-  engine.settings.PercentToComplete = 100;
-  engine.settings.Steps = 100;
+  test::setKeys(engine.settings, "PercentToComplete=100 Steps=100");
   engine.togglePreview();
   engine.DrawOrStop();
   EXPECT_EQ(steps, (std::vector<int>{0, 1, 21, 41, 61, 81}));
@@ -75,26 +71,19 @@ TEST_F(Drawing, StepGeometryRunsForEveryStepButTheLast) {
 // undrawable draw no step.
 TEST_F(Drawing, OddSettingsAreReportedOnce) {
   test::setKeys(engine.settings, "ImageWidth=30 ImageHeight=30 Steps=20 StartGrain=3 EndGrain=3");
-  const struct {
-    const char* keys;
-    int drawn;  // -1: not counted
-  } cases[] = {{"Steps=0", 0},
-               {"FunctionNumber=12", 20},
-               {"FunctionNumber=5 LissaDelta=0", 0},
-               {"GrainMultiplier=0", -1},
-               {"GrainMultiplier=-2", -1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
+  const std::pair<const char*, std::size_t> cases[] = {{"Steps=0", 0},
+                                                       {"FunctionNumber=12", 20},
+                                                       {"FunctionNumber=5 LissaDelta=0", 0},
+                                                       {"GrainMultiplier=0", 20},
+                                                       {"GrainMultiplier=-2", 20}};
+  for (const auto& [keys, drawn] : cases) {
+    SCOPED_TRACE(keys);
     const Settings saved = engine.settings;
-    test::setKeys(engine.settings, c.keys);
+    test::setKeys(engine.settings, keys);
     host.messages.clear();
     steps.clear();
     engine.DrawOrStop();
-    EXPECT_EQ(host.messages.size(), 1u);
-    if (c.drawn >= 0) {
-      EXPECT_EQ(steps.size(), static_cast<std::size_t>(c.drawn));
-    }
-    EXPECT_FALSE(engine.isDrawing());
+    EXPECT_TRUE(host.messages.size() == 1 && steps.size() == drawn && !engine.isDrawing());
     engine.settings = saved;
   }
 }
