@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "base/math_util.h"
 #include "render/engine.h"
@@ -18,19 +19,10 @@
 namespace zorva {
 namespace {
 
-struct Pt {
-  double x, y;
-};
-
-// Linear interpolation through (x0, y0) and (x1, y1) at x, as written.
-double interpolate(double x1, double x, double x0, double y1, double y0) {
-  return ((x - x0) * y1 + (x1 - x) * y0) / (x1 - x0);
-}
-
 struct Formulas : ::testing::Test {
   Engine engine;
   Settings& s = engine.settings;
-  std::map<std::pair<int, int>, Pt> points;  // (step, k) -> the point handed to the inking
+  std::map<std::pair<int, int>, qCoord> points;  // (step, k) -> the point handed to the inking
 
   void SetUp() override {
     engine.setInker(InkerKind::Reference);
@@ -70,13 +62,13 @@ struct Formulas : ::testing::Test {
     engine.endAnimation();
   }
   // Point k of a step against a hand value; the first point has theta 0, so q = 0.
-  void expectAt(Pt hand, int step, int k) {
+  void expectAt(qCoord hand, int step, int k) {
     ASSERT_TRUE(points.count({step, k})) << step << ", " << k;
-    const Pt p = points[{step, k}];
-    EXPECT_NEAR(p.x, hand.x, 1e-12);
-    EXPECT_NEAR(p.y, hand.y, 1e-12);
+    const qCoord p = points[{step, k}];
+    EXPECT_NEAR(p.X, hand.X, 1e-12);
+    EXPECT_NEAR(p.Y, hand.Y, 1e-12);
   }
-  void expectFirst(Pt hand, int step = 0) { expectAt(hand, step, 1); }
+  void expectFirst(qCoord hand, int step = 0) { expectAt(hand, step, 1); }
   // A path-like curve of six points from (-1, y0) to (1, y1).
   void line(int slot, double y0, double y1) {
     qCurve curve;
@@ -207,7 +199,7 @@ TEST_F(Formulas, PreviewAndAmount) {
     if (preview) engine.togglePreview();
     draw();
     for (int i = 0; i < 45; ++i) {
-      double a = interpolate(45, i, 0, 300 * 1.0, 100 * 1.0) / 100;
+      double a = ((i - 0) * 300.0 + (45 - i) * 100.0) / (45 - 0) / 100;  // from 1 to 3
       if (preview) a = a * 10;
       double v = 0;
       for (int point = 0; point < 2; ++point) v = std::clamp(v + a * 1 * 255 / 255, 0.0, 255.0);
@@ -231,8 +223,8 @@ TEST_F(Formulas, AlternativeColouring) {
                 "ZorvaPointsXEnd=1 SplodgeStartLimit=0.5 SplodgeEndLimit=0.5 StartAmount=5000 EndAmount=5000 "
                 "NewColor=1 StepColorMultiplier=1 ThetaColorMultiplier=2");
   // The pixel of a plane point at scale 2 on 64 x 64.
-  auto pixel = [](Pt p) {
-    return std::pair<int, int>(static_cast<int>((p.x + 2) * 16), static_cast<int>((p.y + 2) * 16));
+  auto pixel = [](qCoord p) {
+    return std::pair<int, int>(static_cast<int>((p.X + 2) * 16), static_cast<int>((p.Y + 2) * 16));
   };
   // The animation's phase turns the first method's colours.
   for (const auto& [method063, phi] : {std::pair{false, 0.0}, {true, 0.0}, {false, 0.7}}) {
@@ -248,7 +240,7 @@ TEST_F(Formulas, AlternativeColouring) {
       const auto [px, py] = pixel(p);
       if (hits[{px, py}] != 1) continue;
       const int step = key.first, k = key.second;
-      const double a = 2.0 * step * kPi / 3 + 2 * phi, b = 4.0 * k * kPi / 12 + phi, x = p.x, y = p.y;
+      const double a = 2.0 * step * kPi / 3 + 2 * phi, b = 4.0 * k * kPi / 12 + phi, x = p.X, y = p.Y;
       const std::array<double, 3> col =
           method063
               ? std::array<double, 3>{std::fabs(std::max(std::sin(x * y), std::cos(y * y))) / 2,
@@ -348,32 +340,6 @@ TEST_F(Formulas, Normalisation) {
 
 // ---- animation frames ------------------------------------------------------------
 
-TEST_F(Formulas, DisplacementMovesEveryFunctionsPoints) {
-  test::setKeys(s, "StartBumps=2 EndBumps=5 StartEllipseWidth=2 EndEllipseHeight=3");
-  line(kPathCurve, 0.3, -0.2);
-  FrameValues moved = still();
-  moved.startDisplacementX = moved.endDisplacementX = 0.375;
-  moved.startDisplacementY = 0.5;
-  moved.endDisplacementY = -0.5;  // interpolated over the steps
-  // Every function, and the position placed by the path curve or the wobble.
-  for (int variant = 0; variant < 10; ++variant) {
-    s.FunctionNumber = variant < 8 ? variant : 0;
-    s.ZorvaPointsUseBezier = variant == 8;
-    s.Wobble = variant == 9;
-    SCOPED_TRACE(variant);
-    drawFrame(still());
-    const auto before = points;
-    ASSERT_GT(before.size(), 8u);
-    drawFrame(moved);
-    ASSERT_EQ(points.size(), before.size());
-    for (const auto& [key, p] : points) {
-      const double dy = 0.5 + (-0.5 - 0.5) * key.first / 4;
-      EXPECT_NEAR(p.x, before.at(key).x + 0.375, 1e-12);
-      EXPECT_NEAR(p.y, before.at(key).y + dy, 1e-12);
-    }
-  }
-}
-
 TEST_F(Formulas, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
   // Path and rotation centre at the origin, the angle a quarter turn: the
   // first point (radius 1 at theta 0) is (2, 0.5) with the displacement,
@@ -382,9 +348,11 @@ TEST_F(Formulas, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
   FrameValues frame = still();
   frame.startAngle = frame.endAngle = 90;
   frame.startDisplacementX = frame.endDisplacementX = 1;
-  frame.startDisplacementY = frame.endDisplacementY = 0.5;
+  frame.startDisplacementY = 0.5;
+  frame.endDisplacementY = -0.5;  // over the steps: half way it is 0, and step 2 turns (2, 0) to (1, 1)
   drawFrame(frame);
   expectFirst({1, 1.5});
+  expectFirst({1, 1}, 2);
   // With the wobble the centre is (r c / 2, r s / 2) + the displacement.
   s.Wobble = true;
   drawFrame(frame);
@@ -393,56 +361,50 @@ TEST_F(Formulas, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
 
 TEST_F(Formulas, OffsetFractionShiftsTheStepAndTheRocksUnlessOffsetInAnimation) {
   // Path from (-2, 0) to (2, 0); at step 0 an offset of 0.25 gives t = 0.75:
-  // the first point (radius 1) at (2, 0). One rock of 90 degrees turns it by
-  // sin(0.75 * 2 pi) * 90 = -90 degrees about the origin.
-  FrameValues frame = still();
-  frame.AnimationOffsetFraction = 0.25;
-  drawFrame(frame);
-  expectFirst({2, 0});
-  s.NumberOfRocks = 1;
-  s.StartRockerAmount = s.EndRockerAmount = 90;
-  drawFrame(frame);
-  expectFirst({0, -2});
-  // The animation's rock amount and rock angles add to the settings'.
-  s.NumberOfRocks = 0;
-  s.StartRockerAmount = s.EndRockerAmount = 0;
-  frame.rockAmount = 1;
-  frame.startRockAngle = frame.endRockAngle = 90;
-  drawFrame(frame);
-  expectFirst({0, -2});
-  s.StartRockerAmount = s.EndRockerAmount = -45;
-  drawFrame(frame);  // 45 degrees in all: turned by -45
-  expectFirst({std::sqrt(2.0), -std::sqrt(2.0)});
-  // "Offset the rocks in animations?": the rocks use i/n = 0, so no turn.
-  s.RockOffsetInAnimation = true;
-  drawFrame(frame);
-  expectFirst({2, 0});
+  // the first point (radius 1) at (2, 0). A rock of 90 degrees turns it by
+  // sin(0.75 * 2 pi) * 90 = -90 degrees about the origin. Each row adds to the last.
+  const double r = std::sqrt(2.0);
+  const std::tuple<const char*, double, double, qCoord> rows[] = {
+      {"", 0, 0, {2, 0}},
+      {"NumberOfRocks=1 StartRockerAmount=90 EndRockerAmount=90", 0, 0, {0, -2}},
+      // The animation's rock amount and rock angles add to the settings'.
+      {"NumberOfRocks=0 StartRockerAmount=0 EndRockerAmount=0", 1, 90, {0, -2}},
+      {"StartRockerAmount=-45 EndRockerAmount=-45", 1, 90, {r, -r}},  // 45 degrees in all
+      // "Offset the rocks in animations?": the rocks use i/n = 0, so no turn.
+      {"RockOffsetInAnimation=1", 1, 90, {2, 0}}};
+  for (const auto& [keys, rockAmount, rockAngle, hand] : rows) {
+    SCOPED_TRACE(keys);
+    test::setKeys(s, keys);
+    FrameValues frame = still();
+    frame.AnimationOffsetFraction = 0.25;
+    frame.rockAmount = rockAmount;
+    frame.startRockAngle = frame.endRockAngle = rockAngle;
+    drawFrame(frame);
+    expectFirst(hand);
+  }
 }
 
 TEST_F(Formulas, MainPathRangeAndUseOffsetPlaceThePathPoint) {
   line(kPathCurve, 0.5, -0.5);
   s.ZorvaPointsUseBezier = true;
   const qBezier& path = engine.multiplierSlot(kPathCurve).bezier;
-  auto pathPoint = [&](double tp) { return Pt{path.GetXAt(tp) + 1, path.GetYAt(tp)}; };
-  FrameValues frame = still();
-  frame.mainPathStart = 20;
-  frame.mainPathEnd = 60;
-  drawFrame(frame);
-  expectFirst(pathPoint(0.2));
-  expectFirst(pathPoint(0.2 + (0.6 - 0.2) * 0.5), 2);
-  // An offset of 0.25 moves step 0 to t = 0.75; "Use offset?" takes it off
-  // the path fraction once more (0.5 - 0.25).
-  frame.AnimationOffsetFraction = 0.25;
-  drawFrame(frame);
-  expectFirst(pathPoint(0.2 + (0.6 - 0.2) * 0.75));
-  frame.useOffset = true;
-  drawFrame(frame);
-  expectFirst(pathPoint(0.25));
-  // Below 0 it wraps round: 0 + (0.2 - 0) * 0.75 - 0.25 + 1.
-  frame.mainPathStart = 0;
-  frame.mainPathEnd = 20;
-  drawFrame(frame);
-  expectFirst(pathPoint(0.9));
+  // The path fraction of step i: start + (end - start) t, less the offset
+  // once more with "Use offset?", and wrapped round below 0.
+  const std::tuple<double, double, double, bool, int, double> rows[] = {
+      {20, 60, 0, false, 0, 0.2},
+      {20, 60, 0, false, 2, 0.2 + (0.6 - 0.2) * 0.5},
+      {20, 60, 0.25, false, 0, 0.5},  // step 0 at t = 0.75
+      {20, 60, 0.25, true, 0, 0.25},  // 0.5 - 0.25
+      {0, 20, 0.25, true, 0, 0.9}};   // 0 + (0.2 - 0) * 0.75 - 0.25 + 1
+  for (const auto& [start, end, offset, useOffset, step, tp] : rows) {
+    FrameValues frame = still();
+    frame.mainPathStart = start;
+    frame.mainPathEnd = end;
+    frame.AnimationOffsetFraction = offset;
+    frame.useOffset = useOffset;
+    drawFrame(frame);
+    expectFirst({path.GetXAt(tp) + 1, path.GetYAt(tp)}, step);
+  }
 }
 
 TEST_F(Formulas, LineTakesThePlaneTranslationWithoutTheAnimatedOffsets) {
