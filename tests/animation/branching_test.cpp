@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/math_util.h"
+#include "support/settings_text.h"
 
 namespace zorva {
 namespace {
@@ -119,13 +120,10 @@ TEST(Branching, BranchesTurnByTheDrawnAngleAndAlternate) {
 TEST(Branching, RandomNumbersAreDrawnInTheirOrder) {
   // The direction fraction, the branch points, the scales, then one angle
   // per branch from the last to the first; nothing more.
-  Settings s;
-  s.BranchBranches = 3;
-  s.BranchBranchPointMin = 1, s.BranchBranchPointMax = 100;
-  s.BranchScaleFactorMin = 10, s.BranchScaleFactorMax = 90;
-  s.BranchBranchAngleMin = -180, s.BranchBranchAngleMax = 180;
-  s.BranchScaleAsBranchPoint = false;
-  s.RestrictBranching = false;
+  const Settings s = test::settingsOf(
+      "BranchBranches=3 BranchBranchPointMin=1 BranchBranchPointMax=100 BranchScaleFactorMin=10 "
+      "BranchScaleFactorMax=90 BranchBranchAngleMin=-180 BranchBranchAngleMax=180 BranchScaleAsBranchPoint=0 "
+      "RestrictBranching=0");
   for (std::uint32_t seed : {1u, 99u, 4000000000u}) {
     Lcg lcg{seed};
     std::int32_t d = lcg.fraction() >= 0.5 ? 1 : -1;
@@ -157,10 +155,9 @@ TEST(Branching, RestrictedBranchesAllStartOnTheUnbranchedCurve) {
   // line's own points can be told from the branches'. A reversed point range
   // (100 .. 1) is used as 1 .. 99.
   Settings s = fixedBranch(0, 90);
-  s.BranchBranches = 3;
-  s.BranchBranchPointMin = 100, s.BranchBranchPointMax = 1;
-  s.BranchScaleAsBranchPoint = false;
-  s.BranchScaleFactorMin = s.BranchScaleFactorMax = 50;
+  test::setKeys(s,
+                "BranchBranches=3 BranchBranchPointMin=100 BranchBranchPointMax=1 BranchScaleAsBranchPoint=0 "
+                "BranchScaleFactorMin=50 BranchScaleFactorMax=50");
   for (std::uint32_t seed = 1; seed <= 20; ++seed) {
     Random random;
     const BranchPassResult pass = Branch(line(101), s, random, seed);
@@ -195,8 +192,7 @@ TEST(Branching, BranchesStopAtSixThousandPoints) {
   // 1498 points to 4502, reaching the limit; the other two are skipped,
   // drawing no angle.
   Settings s = fixedBranch(50, 30);
-  s.BranchBranches = 3;
-  s.BranchAngleFlipFlop = true;
+  test::setKeys(s, "BranchBranches=3 BranchAngleFlipFlop=1");
   Random random;
   const BranchPassResult pass = Branch(line(4502), s, random, 11);
   EXPECT_TRUE(pass.completed && pass.curve.GetLength() == 6000);
@@ -214,9 +210,7 @@ TEST(Branching, AnOverflowingBranchEndsThePassAndKeepsEarlierBranches) {
   curve.AddPoint(0, 0);
   for (int i = 1; i < 50; ++i) curve.AddPoint(1.7e308, 0);
   for (int i = 50; i <= 100; ++i) curve.AddPoint(0, i);
-  Settings s;
-  s.BranchBranches = 2;
-  s.BranchBranchPointMin = 20, s.BranchBranchPointMax = 80;
+  const Settings s = test::settingsOf("BranchBranches=2 BranchBranchPointMin=20 BranchBranchPointMax=80");
   // A seed whose sorted points put one branch on each part.
   std::uint32_t seed = 0;
   for (;; ++seed) {
@@ -236,9 +230,7 @@ TEST(Branching, AnOverflowingBranchEndsThePassAndKeepsEarlierBranches) {
 }
 
 TEST(BranchCommand, CopiesBranchTheBranchesAndOneUndoGoesBack) {
-  Settings s;
-  s.BranchCopies = 3;
-  s.BranchBranches = 2;
+  Settings s = test::settingsOf("BranchCopies=3 BranchBranches=2");
   const qCurve original = line(11);
   qCurve curve = original, undo;
   Random random;
@@ -253,8 +245,7 @@ TEST(BranchCommand, CopiesBranchTheBranchesAndOneUndoGoesBack) {
   EXPECT_EQ(BranchSeeds{0xFFFFFFFFu}.forPass(2), 0u);  // the seeds wrap
 
   // No branches change no points, not even a Centre that a recount would change.
-  s.BranchCopies = 1;
-  s.BranchBranches = 0;
+  test::setKeys(s, "BranchCopies=1 BranchBranches=0");
   curve.MoveBy(0, 1);
   const qCurve before = curve;
   EXPECT_TRUE(branchCommand(curve, undo, s, random, BranchSeeds{8}).curveChanged);  // a pass ran

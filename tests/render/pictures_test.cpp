@@ -87,12 +87,10 @@ TEST_F(Pictures, IntegerSourceRepeats) {
 TEST_F(Pictures, BrokenImagesChangeNothing) {
   const std::string good = writeImage(dir, "good.png", 3, 3, [](int, int) { return Rgb{1, 2, 3}; });
   ASSERT_TRUE(engine.LoadSourceImage(good));
-  const std::string bytes = test::readFile(good);
-  test::writeFile(dir.file("cut.png"), bytes.substr(0, bytes.size() / 2));
-  test::writeFile(dir.file("cut.jpg"), "\xFF\xD8\xFF\xE0 not really");
-  test::writeFile(dir.file("cut.bmp"), "BM\x10");
+  // Every kind of damage is the image reader's own test; here one damaged file, one of no known type, one missing.
+  test::writeFile(dir.file("cut.png"), test::readFile(good).substr(0, 50));
   test::writeFile(dir.file("picture.gif"), "GIF89a");
-  for (const char* name : {"cut.png", "cut.jpg", "cut.bmp", "picture.gif", "missing.png"}) {
+  for (const char* name : {"cut.png", "picture.gif", "missing.png"}) {
     host.messages.clear();
     EXPECT_FALSE(engine.LoadSourceImage(dir.file(name)));
     ASSERT_EQ(host.messages.size(), 1u);
@@ -156,9 +154,7 @@ TEST_F(Background, CentredStretchedTiledAndNone) {
 }
 
 TEST_F(Background, CanvasAsBackgroundAndResize) {
-  engine.settings.ImageWidth = engine.settings.ImageHeight = 30;
-  engine.settings.Steps = 20;
-  engine.settings.StartGrain = engine.settings.EndGrain = 40;
+  test::setKeys(engine.settings, "ImageWidth=30 ImageHeight=30 Steps=20 StartGrain=40 EndGrain=40");
   engine.ClearPicture();
   engine.DrawOrStop();
   const std::vector<double> drawn = engine.canvas().color.vector();
@@ -191,8 +187,7 @@ TEST_F(Pictures, SavedSetsHoldTheCurvesAndTheSourceImage) {
   engine.setSlotCurve(29, test::curveOf({{0, 0}, {1, 1}}));
   engine.setSlotCurve(5, test::curveOf({{3, 3}}));  // one point: no file
   ASSERT_TRUE(engine.LoadSourceImage(writeImage(dir, "s.png", 5, 3, [](int x, int y) { return Rgb{x, y, 9}; })));
-  engine.settings.SaveSourceImageFile = true;
-  engine.settings.ImageWidth = 40;
+  test::setKeys(engine.settings, "SaveSourceImageFile=1 ImageWidth=40");
   engine.ClearPicture();
   ASSERT_TRUE(engine.buttonSaveImageClick(dir.file("out/set")));
   EXPECT_EQ(filesIn(out), (std::set<std::string>{"set.png", "set.ini", "set_source.png", "set_Main_-_Path_curve.curve",
@@ -201,14 +196,11 @@ TEST_F(Pictures, SavedSetsHoldTheCurvesAndTheSourceImage) {
   EXPECT_EQ(test::decodePng(test::readFile(dir.file("out/set.png"))).width, 40);
   const test::DecodedPng source = test::decodePng(test::readFile(dir.file("out/set_source.png")));
   EXPECT_EQ(source.height, 3);
-  EXPECT_EQ((std::array<int, 2>{source.pixels[(1 * 5 + 4) * 3], source.pixels[(1 * 5 + 4) * 3 + 1]}),
-            (std::array<int, 2>{4, 1}));
+  EXPECT_TRUE(source.pixels[(1 * 5 + 4) * 3] == 4 && source.pixels[(1 * 5 + 4) * 3 + 1] == 1);  // pixel (4, 1)
 }
 
 TEST_F(Pictures, TransparentSaveCarriesTheMask) {
-  engine.settings.ImageWidth = 8;
-  engine.settings.ImageHeight = 6;
-  engine.settings.Opacity = 10;
+  test::setKeys(engine.settings, "ImageWidth=8 ImageHeight=6 Opacity=10");
   engine.ClearPicture();
   engine.canvas().ColorArray(0, 1, 1) = 0;
   engine.canvas().ColorArray(1, 1, 1) = 128;
