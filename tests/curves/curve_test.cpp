@@ -112,10 +112,8 @@ TEST(Curve, CopyReverseAndRemoveRebuildTheMean) {
   EXPECT_EQ(dest.Points(), source.Points());
   EXPECT_EQ(dest.Sum(), qCoord(6, 8));
 
-  qCurve::ReverseCurve(curveOfXs({1, 2, 3}), dest);
-  EXPECT_EQ(xsOf(dest), (Xs{3, 2, 1}));
-  qCurve::ReverseCurve(dest, dest);
-  EXPECT_EQ(xsOf(dest), (Xs{1, 2, 3}));
+  qCurve::ReverseCurve(dest, dest);  // its own source
+  EXPECT_EQ(dest.Points(), (Points{{4, 6}, {2, 2}}));
 
   qCurve curve = curveOfXs({1, 2, 3, 4}), scratch = curveOfXs({50, 60});
   qCurve::RemovePoint(1, curve, scratch);
@@ -299,16 +297,6 @@ TEST_F(CurveText, SpamWritesOneNumberPerLineUnderTheCleanedName) {
                             {"\"Main - Start curve\"", "Main_-_Start_curve"},
                             {"", "test.txt"}})
     EXPECT_EQ(curveFileName(name), file) << name;
-  // An empty name is test.txt for loading too.
-  const fs::path before = fs::current_path();
-  fs::current_path(dir_.path());
-  const auto saved = curveOf({{1, 2}, {3, 4}}).Spam("");
-  qCurve back;
-  const auto loaded = back.Load("");
-  fs::current_path(before);
-  EXPECT_TRUE(!saved && !loaded);
-  EXPECT_TRUE(fs::exists(path("test.txt")));
-  EXPECT_EQ(back.Points(), (Points{{1, 2}, {3, 4}}));
 }
 
 TEST_F(CurveText, LoadReadsXThenYLinesAndRefusesAnythingElse) {

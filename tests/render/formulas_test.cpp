@@ -407,41 +407,33 @@ TEST_F(Formulas, MainPathRangeAndUseOffsetPlaceThePathPoint) {
   }
 }
 
-TEST_F(Formulas, LineTakesThePlaneTranslationWithoutTheAnimatedOffsets) {
+TEST_F(Formulas, AnimatedOffsetsRunOverTheStepsAndLineTakesOnlyThePlaneTranslation) {
   line(kPlaneAngle, 1, 1);  // m[28] = 2: it doubles the plane angle, not the animated one
   s.PlaneStartRotationAngle = s.PlaneEndRotationAngle = 0;
   s.PlaneStartTranslationX = s.PlaneEndTranslationX = 0.125;
   FrameValues frame = still();
   frame.offsetStart[kTranslationX] = frame.offsetEnd[kTranslationX] = 0.5;
-  frame.offsetStart[kTranslationY] = frame.offsetEnd[kTranslationY] = 0.25;
+  frame.offsetStart[kTranslationY] = 0.25;
+  frame.offsetEnd[kTranslationY] = 2.25;
   frame.offsetStart[kRotationCentreX] = frame.offsetEnd[kRotationCentreX] = 1;
-  frame.offsetStart[kRotationAngle] = frame.offsetEnd[kRotationAngle] = 90;
-  // "Sine Wobble": point (-1, 0), translated by (0.125 + 0.5, 0.25) and
-  // turned a quarter about (1, 0).
+  frame.offsetStart[kRotationAngle] = 90;
+  frame.offsetEnd[kRotationAngle] = 270;
+  std::map<int, std::array<double, kAnimatedOffsetCount>> seen;
+  engine.onStep = [&](int i) { seen[i] = engine.step().animatedOffsets; };
+  // "Sine Wobble" at step 0: point (-1, 0), translated by (0.125 + 0.5, 0.25)
+  // and turned a quarter about (1, 0).
   drawFrame(frame);
   expectFirst({1 - 0.25, -0.375 - 1});
+  EXPECT_EQ(seen[2][kTranslationY], 1.25);         // half way
+  EXPECT_DOUBLE_EQ(seen[2][kRotationAngle], kPi);  // degrees to radians
   // "Line": point (-2, 1) (q = 0: the base position plus cos 0), translated
   // by 0.125 only, then turned about (1, 0) the same way.
   s.FunctionNumber = 2;
   drawFrame(frame);
   expectFirst({1 - 1, -1.875 - 1});
-}
-
-TEST_F(Formulas, AnimatedOffsetsRunFromStartToEndOverTheSteps) {
-  s.Steps = 10;
-  FrameValues frame = still();
-  frame.offsetStart[kTranslationY] = 1;
-  frame.offsetEnd[kTranslationY] = 3;
-  frame.offsetEnd[kRotationAngle] = 180;
-  std::map<int, std::array<double, kAnimatedOffsetCount>> seen;
-  engine.onStep = [&](int i) { seen[i] = engine.step().animatedOffsets; };
-  drawFrame(frame);
-  EXPECT_EQ(seen[5][kTranslationY], 2);
-  EXPECT_DOUBLE_EQ(seen[5][kRotationAngle], kPi / 2);  // degrees to radians
   // Outside an animation they are 0 whatever the last frame held.
   engine.DrawOrStop();
-  EXPECT_EQ(seen[5][kTranslationY], 0);
-  EXPECT_EQ(seen[5][kRotationAngle], 0);
+  EXPECT_TRUE(seen[2][kTranslationY] == 0 && seen[2][kRotationAngle] == 0);
 }
 
 }  // namespace
