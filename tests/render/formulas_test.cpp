@@ -93,9 +93,9 @@ struct Formulas : ::testing::Test {
   double& probe(int c, int i) { return engine.canvas().ColorArray(c, 2 * i, 2); }
   // Add mode on black paper with white ink: a channel gains amount x weight.
   void addOnBlack() {
-    s.White = false;
-    s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = 0;
-    s.StartMaxRed = s.StartMaxGreen = s.StartMaxBlue = s.EndMaxRed = s.EndMaxGreen = s.EndMaxBlue = 255;
+    test::setKeys(s,
+                  "White=0 BgMaxRed=0 BgMaxGreen=0 BgMaxBlue=0 StartMaxRed=255 StartMaxGreen=255 StartMaxBlue=255 "
+                  "EndMaxRed=255 EndMaxGreen=255 EndMaxBlue=255");
   }
 };
 
@@ -175,8 +175,7 @@ TEST_F(Formulas, GrainBelowOneCountsAsOne) {
     for (double theta = 0; theta <= kTwoPi; theta = theta + kTwoPi / G) ++n;
     return n;
   };
-  s.Steps = 1;
-  s.GrainMultiplier = 3;
+  test::setKeys(s, "Steps=1 GrainMultiplier=3");
   for (double grain : {1.0, 0.5, 0.0, -7.0, 1.5}) {
     s.StartGrain = s.EndGrain = grain;
     draw();
@@ -193,8 +192,7 @@ TEST_F(Formulas, GrainBelowOneCountsAsOne) {
 TEST_F(Formulas, PreviewAndAmount) {
   stepPerPixel(45);
   addOnBlack();
-  s.StartAmount = 100;
-  s.EndAmount = 300;
+  test::setKeys(s, "StartAmount=100 EndAmount=300");
   for (bool preview : {false, true}) {
     if (preview) engine.togglePreview();
     draw();
@@ -273,10 +271,11 @@ TEST_F(Formulas, OpaqueThreshold) {
     s.White = white;
     s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = bg;
     ASSERT_TRUE(engine.LoadSourceImage(rows));
-    s.UseOpaquePixels = true;
     s.SourceImageOpacityThreshold = threshold;
-    s.SourceImageStartThetaColorMultiplier = s.SourceImageEndThetaColorMultiplier = 0;  // column 0
-    s.SourceImageStartOffsetOverall = s.SourceImageEndOffsetOverall = 0;                // step s samples entry s
+    // Column 0, and step s samples entry s.
+    test::setKeys(s,
+                  "UseOpaquePixels=1 SourceImageStartThetaColorMultiplier=0 SourceImageEndThetaColorMultiplier=0 "
+                  "SourceImageStartOffsetOverall=0 SourceImageEndOffsetOverall=0");
     draw();
   };
   // Threshold step = step - 8 x 0.25. Step 0 paints untouched paper (first step 0); step 1:
@@ -299,11 +298,8 @@ TEST_F(Formulas, OpaqueThreshold) {
 // Three painted pixels whose ink differs from the paper by 100, 50 and 0 in
 // every channel, and one unpainted pixel.
 TEST_F(Formulas, Normalisation) {
-  s.ImageWidth = 4;
-  s.ImageHeight = 1;
-  s.Steps = 1;
-  s.StartDepth = s.EndDepth = 0;  // the drawing inks nothing; it only composes
-  s.InterpolateColors = true;
+  // The drawing inks nothing (a depth of 0); it only composes.
+  test::setKeys(s, "ImageWidth=4 ImageHeight=1 Steps=1 StartDepth=0 EndDepth=0 InterpolateColors=1");
   struct Case {
     bool white;
     double D;
@@ -409,8 +405,8 @@ TEST_F(Formulas, MainPathRangeAndUseOffsetPlaceThePathPoint) {
 
 TEST_F(Formulas, AnimatedOffsetsRunOverTheStepsAndLineTakesOnlyThePlaneTranslation) {
   line(kPlaneAngle, 1, 1);  // m[28] = 2: it doubles the plane angle, not the animated one
-  s.PlaneStartRotationAngle = s.PlaneEndRotationAngle = 0;
-  s.PlaneStartTranslationX = s.PlaneEndTranslationX = 0.125;
+  test::setKeys(
+      s, "PlaneStartRotationAngle=0 PlaneEndRotationAngle=0 PlaneStartTranslationX=0.125 PlaneEndTranslationX=0.125");
   FrameValues frame = still();
   frame.offsetStart[kTranslationX] = frame.offsetEnd[kTranslationX] = 0.5;
   frame.offsetStart[kTranslationY] = 0.25;
