@@ -116,9 +116,8 @@ TEST(OutlineTracerWalk, SmallShapesFollowTheTableStepByStep) {
     std::vector<int> black, walk;
   };
   const HandWalk cases[] = {
-      {"one pixel", {2, 2}, {1, 1, 1, 2, 2, 2, 2, 1}},
       // A 9 (top-left and bottom-right) entered moving right turns up: the
-      // diagonal neighbour is not part of the outline.
+      // diagonal neighbour is not part of the outline, which is that of one pixel.
       {"9 after right", {2, 2, 3, 3}, {1, 1, 1, 2, 2, 2, 2, 1}},
       // A 6 (top-right and bottom-left) entered moving down goes right.
       {"6 after down", {3, 2, 2, 3}, {2, 1, 2, 2, 3, 2, 3, 1}},
