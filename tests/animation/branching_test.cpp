@@ -7,9 +7,11 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/math_util.h"
+#include "support/settings_text.h"
 
 namespace zorva {
 namespace {
@@ -57,30 +59,27 @@ bool sameCurve(const qCurve& a, const qCurve& b) {
 
 TEST(Branching, BranchHalfwayAlongAHundredAndOnePoints) {
   // Point 50 of 101: scale (1 - 0.5) * 0.666 = 0.333, and with the point
-  // factor on, floor(100 * 0.333) = 33 spliced points, the template's points
-  // floor(k / 0.333) for k = 33 .. 1 (99 down to 3).
+  // factor on, floor(100 * 0.333) = 33 points spliced in after point 50: the
+  // template's points floor(k / 0.333) for k = 33 .. 1 (99 down to 3), moved
+  // onto point 50, not turned, shrunk by 0.333 about it.
   const Settings s = fixedBranch(50, 0);
   Random random;
   const BranchPassResult pass = Branch(line(101), s, random, 7);
-  ASSERT_TRUE(pass.completed);
+  ASSERT_TRUE(pass.completed && pass.messages.empty());
   ASSERT_EQ(pass.branches.size(), 1u);
   const BranchRecord& b = pass.branches[0];
-  EXPECT_EQ(b.index, 50);
-  EXPECT_EQ(b.scale, 0.333);
-  EXPECT_EQ(b.splicedPoints, 33);
-  EXPECT_TRUE(pass.messages.empty());
-
-  const std::vector<qCoord>& c = pass.curve.Points();
-  ASSERT_EQ(c.size(), 101u + 33);
-  for (int i = 0; i <= 50; ++i) EXPECT_EQ(c[static_cast<std::size_t>(i)], qCoord(i, 0));
-  for (int k = 33; k >= 1; --k) {
-    // Moved onto point 50, not turned, shrunk by 0.333 about it.
-    const qCoord& p = c[static_cast<std::size_t>(50 + 34 - k)];
-    EXPECT_NEAR(p.X, 50 + 0.333 * std::floor(k / 0.333), 1e-12) << k;
-    EXPECT_EQ(p.Y, 0);
+  EXPECT_TRUE(b.index == 50 && b.scale == 0.333 && b.splicedPoints == 33);
+  std::vector<double> xs;
+  for (int i = 0; i <= 100; ++i) {
+    xs.push_back(i);
+    if (i == 50)
+      for (int k = 33; k >= 1; --k) xs.push_back(50 + 0.333 * std::floor(k / 0.333));
   }
-  for (int i = 51; i <= 100; ++i) EXPECT_EQ(c[static_cast<std::size_t>(i + 33)], qCoord(i, 0));
-
+  ASSERT_EQ(pass.curve.Points().size(), xs.size());
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    EXPECT_NEAR(pass.curve.Points()[i].X, xs[i], 1e-12) << i;
+    EXPECT_EQ(pass.curve.Points()[i].Y, 0) << i;
+  }
   // Without the point factor the whole template but its first point goes in.
   Settings whole = s;
   whole.BranchScaleControlPoints = false;
@@ -121,13 +120,10 @@ TEST(Branching, BranchesTurnByTheDrawnAngleAndAlternate) {
 TEST(Branching, RandomNumbersAreDrawnInTheirOrder) {
   // The direction fraction, the branch points, the scales, then one angle
   // per branch from the last to the first; nothing more.
-  Settings s;
-  s.BranchBranches = 3;
-  s.BranchBranchPointMin = 1, s.BranchBranchPointMax = 100;
-  s.BranchScaleFactorMin = 10, s.BranchScaleFactorMax = 90;
-  s.BranchBranchAngleMin = -180, s.BranchBranchAngleMax = 180;
-  s.BranchScaleAsBranchPoint = false;
-  s.RestrictBranching = false;
+  const Settings s = test::settingsOf(
+      "BranchBranches=3 BranchBranchPointMin=1 BranchBranchPointMax=100 BranchScaleFactorMin=10 "
+      "BranchScaleFactorMax=90 BranchBranchAngleMin=-180 BranchBranchAngleMax=180 BranchScaleAsBranchPoint=0 "
+      "RestrictBranching=0");
   for (std::uint32_t seed : {1u, 99u, 4000000000u}) {
     Lcg lcg{seed};
     std::int32_t d = lcg.fraction() >= 0.5 ? 1 : -1;
@@ -159,10 +155,9 @@ TEST(Branching, RestrictedBranchesAllStartOnTheUnbranchedCurve) {
   // line's own points can be told from the branches'. A reversed point range
   // (100 .. 1) is used as 1 .. 99.
   Settings s = fixedBranch(0, 90);
-  s.BranchBranches = 3;
-  s.BranchBranchPointMin = 100, s.BranchBranchPointMax = 1;
-  s.BranchScaleAsBranchPoint = false;
-  s.BranchScaleFactorMin = s.BranchScaleFactorMax = 50;
+  test::setKeys(s,
+                "BranchBranches=3 BranchBranchPointMin=100 BranchBranchPointMax=1 BranchScaleAsBranchPoint=0 "
+                "BranchScaleFactorMin=50 BranchScaleFactorMax=50");
   for (std::uint32_t seed = 1; seed <= 20; ++seed) {
     Random random;
     const BranchPassResult pass = Branch(line(101), s, random, seed);
@@ -193,18 +188,15 @@ TEST(Branching, RestrictedBranchesAllStartOnTheUnbranchedCurve) {
 }
 
 TEST(Branching, BranchesStopAtSixThousandPoints) {
-  // The first branch attached (the last point) adds 5989 points to 5990; the
-  // other two are skipped, drawing no angle.
+  // The first branch attached (the last point) adds floor(4501 * 0.333) =
+  // 1498 points to 4502, reaching the limit; the other two are skipped,
+  // drawing no angle.
   Settings s = fixedBranch(50, 30);
-  s.BranchBranches = 3;
-  s.BranchScaleControlPoints = false;
-  s.BranchAngleFlipFlop = true;
+  test::setKeys(s, "BranchBranches=3 BranchAngleFlipFlop=1");
   Random random;
-  const BranchPassResult pass = Branch(line(5990), s, random, 11);
-  EXPECT_TRUE(pass.completed);
-  EXPECT_EQ(pass.curve.GetLength(), 5990 + 5989);
-  EXPECT_FALSE(pass.branches[2].skipped);
-  EXPECT_TRUE(pass.branches[1].skipped && pass.branches[0].skipped);
+  const BranchPassResult pass = Branch(line(4502), s, random, 11);
+  EXPECT_TRUE(pass.completed && pass.curve.GetLength() == 6000);
+  EXPECT_TRUE(!pass.branches[2].skipped && pass.branches[1].skipped && pass.branches[0].skipped);
   EXPECT_EQ(pass.messages, std::vector<BranchMessage>(2, {Kind::Status, kTooManyPointsToBranch}));
   Lcg lcg{11};
   for (int i = 0; i < 5; ++i) lcg.advance();  // the fraction, three points, one angle
@@ -218,9 +210,7 @@ TEST(Branching, AnOverflowingBranchEndsThePassAndKeepsEarlierBranches) {
   curve.AddPoint(0, 0);
   for (int i = 1; i < 50; ++i) curve.AddPoint(1.7e308, 0);
   for (int i = 50; i <= 100; ++i) curve.AddPoint(0, i);
-  Settings s;
-  s.BranchBranches = 2;
-  s.BranchBranchPointMin = 20, s.BranchBranchPointMax = 80;
+  const Settings s = test::settingsOf("BranchBranches=2 BranchBranchPointMin=20 BranchBranchPointMax=80");
   // A seed whose sorted points put one branch on each part.
   std::uint32_t seed = 0;
   for (;; ++seed) {
@@ -233,7 +223,6 @@ TEST(Branching, AnOverflowingBranchEndsThePassAndKeepsEarlierBranches) {
   const BranchPassResult pass = Branch(curve, s, random, seed);
   EXPECT_FALSE(pass.completed);
   ASSERT_EQ(pass.messages.size(), 1u);
-  EXPECT_EQ(pass.messages[0].kind, Kind::Status);
   EXPECT_NE(pass.messages[0].text.find("branch 2 of 2"), std::string::npos) << pass.messages[0].text;
   EXPECT_GT(pass.branches[1].splicedPoints, 0);
   EXPECT_EQ(pass.curve.GetLength(), 101 + pass.branches[1].splicedPoints);
@@ -241,16 +230,12 @@ TEST(Branching, AnOverflowingBranchEndsThePassAndKeepsEarlierBranches) {
 }
 
 TEST(BranchCommand, CopiesBranchTheBranchesAndOneUndoGoesBack) {
-  Settings s;
-  s.BranchCopies = 3;
-  s.BranchBranches = 2;
+  Settings s = test::settingsOf("BranchCopies=3 BranchBranches=2");
   const qCurve original = line(11);
   qCurve curve = original, undo;
   Random random;
   const BranchCommandResult r = branchCommand(curve, undo, s, random, BranchSeeds{500});
-  EXPECT_TRUE(r.curveChanged && r.showCurve);
-  EXPECT_TRUE(r.messages.empty());
-
+  EXPECT_TRUE(r.curveChanged && r.showCurve && r.messages.empty());
   // Three passes, each on the last one's result, seeded 500, 501, 502.
   qCurve expected = original;
   for (std::uint32_t seed = 500; seed < 503; ++seed) expected = Branch(expected, s, random, seed).curve;
@@ -258,29 +243,30 @@ TEST(BranchCommand, CopiesBranchTheBranchesAndOneUndoGoesBack) {
   EXPECT_TRUE(sameCurve(curve, expected));
   EXPECT_TRUE(sameCurve(undo, original));
   EXPECT_EQ(BranchSeeds{0xFFFFFFFFu}.forPass(2), 0u);  // the seeds wrap
+
+  // No branches change no points, not even a Centre that a recount would change.
+  test::setKeys(s, "BranchCopies=1 BranchBranches=0");
+  curve.MoveBy(0, 1);
+  const qCurve before = curve;
+  EXPECT_TRUE(branchCommand(curve, undo, s, random, BranchSeeds{8}).curveChanged);  // a pass ran
+  EXPECT_TRUE(sameCurve(curve, before));
+  EXPECT_EQ(random.state(), 8u * 134775813u + 1u);  // only the direction was drawn
 }
 
 TEST(BranchCommand, CopiesStopAtSixThousandPointsWithTheCount) {
   Settings s;
   s.BranchCopies = 10;
-  const qCurve original = line(5999);
-  qCurve curve = original, undo;
+  qCurve curve = line(5999), undo;
   Random random;
   // One pass runs and grows the curve past the limit; the nine after it are skipped.
   const BranchCommandResult r = branchCommand(curve, undo, s, random, BranchSeeds{1});
-  EXPECT_TRUE(r.curveChanged);
-  EXPECT_EQ(r.messages.size(), 9u);
-  EXPECT_TRUE(sameCurve(curve, Branch(original, s, random, 1).curve));
-  EXPECT_TRUE(sameCurve(undo, original));
-
+  EXPECT_TRUE(r.curveChanged && r.messages.size() == 9);
+  EXPECT_TRUE(sameCurve(curve, Branch(line(5999), s, random, 1).curve) && sameCurve(undo, line(5999)));
   // Already at the limit: no pass runs, the undo copy is still taken.
-  qCurve full = line(6000), fullUndo;
-  const BranchCommandResult none = branchCommand(full, fullUndo, s, random, BranchSeeds{1});
-  EXPECT_EQ(none.messages.size(), 10u);
-  EXPECT_FALSE(none.curveChanged);
-  EXPECT_TRUE(none.showCurve);
-  EXPECT_TRUE(sameCurve(full, line(6000)));
-  EXPECT_TRUE(sameCurve(fullUndo, line(6000)));
+  curve = line(6000);
+  const BranchCommandResult none = branchCommand(curve, undo, s, random, BranchSeeds{1});
+  EXPECT_TRUE(!none.curveChanged && none.showCurve && none.messages.size() == 10);
+  EXPECT_TRUE(sameCurve(curve, line(6000)) && sameCurve(undo, line(6000)));
 }
 
 TEST(BranchCommand, BadInputIsRefusedAndChangesNothing) {
@@ -292,43 +278,23 @@ TEST(BranchCommand, BadInputIsRefusedAndChangesNothing) {
   Settings manyCopies;
   manyCopies.BranchCopies = 1000000000;
 
-  struct Case {
-    qCurve curve;
-    Settings settings;
-    Kind kind;
-    std::string mentions;
-  };
-  for (const Case& c :
-       {Case{line(1), Settings{}, Kind::Status, kCurveNotSet}, Case{nans, Settings{}, Kind::Box, "Point 0 "},
-        Case{infinite, Settings{}, Kind::Box, "Point 4 "}, Case{line(10), manyCopies, Kind::Box, "1000000000"}}) {
-    qCurve curve = c.curve, undo = line(2);
+  const std::tuple<qCurve, Settings, Kind, std::string> cases[] = {{line(1), Settings{}, Kind::Status, kCurveNotSet},
+                                                                   {nans, Settings{}, Kind::Box, "Point 0 "},
+                                                                   {infinite, Settings{}, Kind::Box, "Point 4 "},
+                                                                   {line(10), manyCopies, Kind::Box, "1000000000"}};
+  for (const auto& [bad, settings, kind, mentions] : cases) {
+    qCurve curve = bad, undo = line(2);
     Random random(3);
-    const BranchCommandResult r = branchCommand(curve, undo, c.settings, random, BranchSeeds{1});
+    const BranchCommandResult r = branchCommand(curve, undo, settings, random, BranchSeeds{1});
     ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_EQ(r.messages[0].kind, c.kind);
-    EXPECT_NE(r.messages[0].text.find(c.mentions), std::string::npos) << r.messages[0].text;
+    EXPECT_EQ(r.messages[0].kind, kind);
+    EXPECT_NE(r.messages[0].text.find(mentions), std::string::npos) << r.messages[0].text;
     EXPECT_FALSE(r.curveChanged || r.showCurve);
-    EXPECT_TRUE(sameCurve(curve, c.curve));
-    EXPECT_TRUE(sameCurve(undo, line(2)));
-    // A pass on its own refuses the same way.
-    const BranchPassResult pass = Branch(c.curve, c.settings, random, 9);
-    EXPECT_FALSE(pass.completed);
-    EXPECT_EQ(pass.messages, r.messages);
-    EXPECT_EQ(random.state(), 3u);
+    EXPECT_TRUE(sameCurve(curve, bad) && sameCurve(undo, line(2)));
+    // A pass on its own refuses the same way, drawing no number.
+    const BranchPassResult pass = Branch(bad, settings, random, 9);
+    EXPECT_TRUE(!pass.completed && pass.messages == r.messages && random.state() == 3);
   }
-}
-
-TEST(BranchCommand, NoBranchesChangeNoPoints) {
-  Settings s;
-  s.BranchBranches = 0;
-  qCurve curve = line(10), undo;
-  curve.MoveBy(0, 1);  // a Centre that a recount would change
-  const qCurve before = curve;
-  Random random;
-  const BranchCommandResult r = branchCommand(curve, undo, s, random, BranchSeeds{8});
-  EXPECT_TRUE(r.curveChanged);  // a pass ran and its Bezier is rebuilt
-  EXPECT_TRUE(sameCurve(curve, before));
-  EXPECT_EQ(random.state(), 8u * 134775813u + 1u);  // only the direction was drawn
 }
 
 TEST(BranchCommand, UndoAndBranchAgainStartsFromTheCurveBeforeTheLastBranch) {
@@ -342,25 +308,20 @@ TEST(BranchCommand, UndoAndBranchAgainStartsFromTheCurveBeforeTheLastBranch) {
   // Only while a curve is shown in Set curve mode.
   for (auto [shown, setCurve] : {std::pair{false, true}, std::pair{true, false}}) {
     const BranchCommandResult none = undoAndBranchAgainCommand(curve, undo, shown, setCurve, s, random, BranchSeeds{2});
-    EXPECT_TRUE(none.messages.empty());
-    EXPECT_FALSE(none.curveChanged || none.showCurve);
-    EXPECT_TRUE(sameCurve(curve, first));
-    EXPECT_TRUE(sameCurve(undo, original));
+    EXPECT_TRUE(none.messages.empty() && !none.curveChanged && !none.showCurve);
+    EXPECT_TRUE(sameCurve(curve, first) && sameCurve(undo, original));
   }
 
   const BranchCommandResult again = undoAndBranchAgainCommand(curve, undo, true, true, s, random, BranchSeeds{2});
   EXPECT_TRUE(again.curveChanged && again.showCurve);
-  EXPECT_TRUE(sameCurve(curve, Branch(original, s, random, 2).curve));
-  EXPECT_TRUE(sameCurve(undo, original));
+  EXPECT_TRUE(sameCurve(curve, Branch(original, s, random, 2).curve) && sameCurve(undo, original));
 
   // With nothing to undo to, the exchange still happens and Branch finds no curve.
   MultiplierSlot slot;
   slot.curve = first;
   const BranchCommandResult unset = undoAndBranchAgainCommand(slot, true, true, s, random, BranchSeeds{3});
   EXPECT_EQ(unset.messages, (std::vector<BranchMessage>{{Kind::Status, kCurveNotSet}}));
-  EXPECT_TRUE(unset.curveChanged);
-  EXPECT_EQ(slot.curve.GetLength(), 0);
-  EXPECT_TRUE(sameCurve(slot.undo, first));
+  EXPECT_TRUE(unset.curveChanged && slot.curve.GetLength() == 0 && sameCurve(slot.undo, first));
 }
 
 }  // namespace

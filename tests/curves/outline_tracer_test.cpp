@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <limits>
 #include <set>
@@ -115,9 +116,8 @@ TEST(OutlineTracerWalk, SmallShapesFollowTheTableStepByStep) {
     std::vector<int> black, walk;
   };
   const HandWalk cases[] = {
-      {"one pixel", {2, 2}, {1, 1, 1, 2, 2, 2, 2, 1}},
       // A 9 (top-left and bottom-right) entered moving right turns up: the
-      // diagonal neighbour is not part of the outline.
+      // diagonal neighbour is not part of the outline, which is that of one pixel.
       {"9 after right", {2, 2, 3, 3}, {1, 1, 1, 2, 2, 2, 2, 1}},
       // A 6 (top-right and bottom-left) entered moving down goes right.
       {"6 after down", {3, 2, 2, 3}, {2, 1, 2, 2, 3, 2, 3, 1}},
@@ -149,8 +149,7 @@ TEST(OutlineTracerDisc, TheWalkVisitsEveryBoundarySquareOnceAndKeepsEveryNth) {
   // square of the scan that touches it is the one whose bottom-right it is.
   const TracePixel start{kCx - 1, kCy - kR - 1};
   EXPECT_EQ(every.points.front(), start);
-  EXPECT_EQ(every.points[every.points.size() - 2],
-            start);  // the final position: back at the start
+  EXPECT_EQ(every.points[every.points.size() - 2], start);  // the final position: back at the start
   const Pixels walk = walkOf(every);
   EXPECT_EQ(visited(walk), discBoundarySquares());
   EXPECT_EQ(walk.size(), discBoundarySquares().size());
@@ -212,32 +211,26 @@ TEST(OutlineTracerLasso, ThePressedColourIsTheReference) {
   EXPECT_EQ(lassoOutline(canvas, 100, 1, false, {40, 1}, text).points, nearEdge.points);
 }
 
-TEST(OutlineTracerLasso, AShiftPressThatFindsNothingKeepsTheText) {
-  const RgbImage canvas = canvasWith(40, 30, pixels({10, 10}));
-  std::string text = "kept";
-  EXPECT_FALSE(lassoOutline(canvas, 5, 25, true, {40, 1}, text).found());
-  EXPECT_EQ(text, "kept");
-  lassoOutline(canvas, 5, 25, false, {40, 1}, text);
-  EXPECT_EQ(text, "");
-}
-
 TEST(OutlineTracerBadInput, NothingToTraceNeverFailsOrHangs) {
-  // Presses off the canvas trace nothing and keep the text.
+  // Presses off the canvas trace nothing and keep the text; so does a shift press that finds nothing.
   for (auto [x, y] : {std::pair{-1, 5}, {5, kAtcCanvasHeight}, {kMaxInt, kMinInt}}) {
     std::string text = "kept";
     EXPECT_EQ(lassoOutline(discCanvas(), x, y, false, {40, 3}, text).end, OutlineEnd::OutsideCanvas);
     EXPECT_EQ(text, "kept");
   }
-  // An empty canvas and a white one have no boundary.
+  std::string text = "kept";
+  EXPECT_FALSE(lassoOutline(canvasWith(40, 30, pixels({10, 10})), 5, 25, true, {40, 1}, text).found());
+  EXPECT_EQ(text, "kept");
+  // An empty canvas and a white one have no boundary, and empty the text.
   for (const RgbImage& canvas : {RgbImage{}, whiteCanvas(1, 1), whiteCanvas(50, 40)}) {
-    std::string text = "old";
+    text = "old";
     EXPECT_EQ(getOutlineCommand(canvas, {40, 3}, text).end, OutlineEnd::NoBoundary);
     EXPECT_EQ(text, "");
   }
   // Pixel bytes that do not match the size are refused untouched.
   RgbImage broken = whiteCanvas(10, 10);
   broken.rgb.resize(100);
-  std::string text = "kept";
+  text = "kept";
   EXPECT_EQ(getOutlineCommand(broken, {40, 3}, text).end, OutlineEnd::BadCanvas);
   EXPECT_EQ(lassoOutline(broken, 3, 3, false, {40, 3}, text).end, OutlineEnd::BadCanvas);
   EXPECT_EQ(text, "kept");
@@ -255,17 +248,12 @@ TEST(OutlineTracerBadInput, AWalkLongerThanTheLimitIsCutOffAndClosed) {
   EXPECT_EQ(trace.steps, kOutlineStepLimit);
   EXPECT_EQ(trace.points.size(), static_cast<std::size_t>(1 + (kOutlineStepLimit + 2) / 3 + 2));
   EXPECT_EQ(trace.points.back(), (TracePixel{1, 1}));
-  EXPECT_NE(trace.points[trace.points.size() - 2],
-            trace.points.front());  // where the walk was cut off
+  EXPECT_NE(trace.points[trace.points.size() - 2], trace.points.front());  // where the walk was cut off
 }
 
 TEST(OutlineTracerImage, AnImageIsCentredAndScaledDownToFit) {
-  struct Case {
-    int w, h;
-    int left, top, right,
-        bottom;  // the placed image's first and last column and row
-  };
-  const Case cases[] = {
+  // The placed image's first and last column and row.
+  const std::array<int, 6> cases[] = {
       {10, 6, 344, 266, 353, 271},   {9, 7, 345, 266, 353, 272},
       {699, 539, 0, 0, 698, 538},    {1398, 200, 0, 219, 698, 318},  // twice as wide: 699 x 100
       {100, 1078, 324, 0, 373, 538},                                 // twice as tall: 50 x 539
@@ -273,29 +261,23 @@ TEST(OutlineTracerImage, AnImageIsCentredAndScaledDownToFit) {
       {700, 10, 0, 264, 698, 273},                                   // 699 x 9.99 rounds to 10
       {100000, 1, 0, 269, 698, 269},                                 // a sliver keeps one row
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
-    RgbImage image;
-    image.width = c.w;
-    image.height = c.h;
-    image.rgb.assign(static_cast<std::size_t>(c.w) * c.h * 3, 40);
+  for (const auto [w, h, left, top, right, bottom] : cases) {
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    RgbImage image{w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h * 3, 40)};
     paint(image, 0, 0, {1, 2, 3});  // shows which way round an unscaled image went
     const RgbImage canvas = placeImageOnCanvas(image);
     ASSERT_EQ(canvas.rgb.size(), std::size_t{kAtcCanvasWidth} * kAtcCanvasHeight * 3);
-    if (c.w <= kAtcCanvasWidth && c.h <= kAtcCanvasHeight) {
-      EXPECT_EQ(pixelAt(canvas, c.left, c.top), (Rgb{1, 2, 3}));
-    }
-    EXPECT_EQ(pixelAt(canvas, c.right, c.bottom), (Rgb{40, 40, 40}));
-    for (auto [x, y] :
-         {std::pair{c.left - 1, c.top}, {c.right + 1, c.top}, {c.left, c.top - 1}, {c.left, c.bottom + 1}})
+    const bool unscaled = w <= kAtcCanvasWidth && h <= kAtcCanvasHeight;
+    const Rgb corner = pixelAt(canvas, left, top);
+    EXPECT_TRUE(unscaled ? corner == (Rgb{1, 2, 3}) : corner != kWhite);
+    EXPECT_EQ(pixelAt(canvas, right, bottom), (Rgb{40, 40, 40}));
+    for (auto [x, y] : {std::pair{left - 1, top}, {right + 1, top}, {left, top - 1}, {left, bottom + 1}})
       if (onCanvas(canvas, x, y)) {
         EXPECT_EQ(pixelAt(canvas, x, y), kWhite) << x << ", " << y;
       }
   }
   // No image gives the white canvas, a canvas size that cannot be made nothing.
-  RgbImage noPixels;
-  noPixels.width = noPixels.height = 5;
-  EXPECT_EQ(placeImageOnCanvas(noPixels).rgb, whiteCanvas(kAtcCanvasWidth, kAtcCanvasHeight).rgb);
+  EXPECT_EQ(placeImageOnCanvas(RgbImage{5, 5, {}}).rgb, whiteCanvas(kAtcCanvasWidth, kAtcCanvasHeight).rgb);
   EXPECT_TRUE(placeImageOnCanvas(whiteCanvas(3, 3), 0, 539).rgb.empty());
   EXPECT_TRUE(placeImageOnCanvas(whiteCanvas(3, 3), 100000, 100000).rgb.empty());
 }

@@ -13,52 +13,35 @@ namespace {
 
 using Outcome = PathResult::Outcome;
 
-PathInputs circle(std::int32_t steps, bool clockwise) {
-  PathInputs in;
-  in.shape = PathShape::Circle;
-  in.R = 1;
-  in.steps = steps;
-  in.clockwise = clockwise;
-  return in;
-}
-
-void expectPointsNear(const PathResult& made, const std::vector<qCoord>& expected) {
+void expectPointsNear(const PathResult& made, const std::vector<qCoord>& expected, double tolerance = 1e-15) {
   ASSERT_EQ(made.outcome, Outcome::Made);
   ASSERT_EQ(made.curve.Points().size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i)
-    EXPECT_LT(qCoord::Difference(made.curve.Points()[i], expected[i]).Length(), 1e-15) << "point " << i;
+    EXPECT_LT(qCoord::Difference(made.curve.Points()[i], expected[i]).Length(), tolerance) << "point " << i;
 }
 
 TEST(PathGenerators, CircleRunsEitherWayThenTurnsAndMovesUp) {
-  expectPointsNear(makePath(circle(4, true)), {{1, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}});
-  expectPointsNear(makePath(circle(4, false)), {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 0}});
+  expectPointsNear(makePath({.R = 1, .steps = 4}), {{1, 0}, {0, -1}, {-1, 0}, {0, 1}, {1, 0}});
+  expectPointsNear(makePath({.R = 1, .clockwise = false, .steps = 4}), {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 0}});
   // 90 degrees turns (1, 0) into (0, 1); the offset comes after the turn.
-  PathInputs in = circle(4, false);
-  in.rotatedBy = 90;
-  in.yOffset = 0.5;
-  expectPointsNear(makePath(in), {{0, 1.5}, {-1, 0.5}, {0, -0.5}, {1, 0.5}, {0, 1.5}});
+  expectPointsNear(makePath({.R = 1, .clockwise = false, .rotatedBy = 90, .steps = 4, .yOffset = 0.5}),
+                   {{0, 1.5}, {-1, 0.5}, {0, -0.5}, {1, 0.5}, {0, 1.5}});
 }
 
 TEST(PathGenerators, ShapeFormulasAtAnEighthTurn) {
   // N = 8 anticlockwise: point 1 lies at theta = pi/4; s = sin(pi/4). The
   // trochoids have q = 3, so q theta = 3 pi/4 with cos -s and sin s.
   const double s = std::sqrt(0.5);
-  PathInputs hypo;  // (4 - 1) cos + cos(3 pi/4), (4 - 1) sin - sin(3 pi/4)
-  hypo.shape = PathShape::Hypotrochoid;
-  hypo.a = 4, hypo.b = 1, hypo.h = 1;
-  PathInputs epi = hypo;  // (2 + 1) cos - cos(3 pi/4), (2 + 1) sin - sin(3 pi/4)
-  epi.shape = PathShape::Epitrochoid;
-  epi.a = 2;
-  PathInputs bumps;  // rho = 0.5 sin(2 pi/4) + 1 = 1.5
-  bumps.shape = PathShape::Circle;
-  bumps.R = 1, bumps.k = 2, bumps.m = 0.5;
-  PathInputs lissa;  // x = 2 sin(3 pi/4 + 0.5), y = 1 sin(2 pi/4 + 0)
-  lissa.shape = PathShape::Lissajous;
-  lissa.r1 = 2, lissa.omega1 = 3, lissa.delta1 = 0.5, lissa.r2 = 1, lissa.omega2 = 2;
-  const std::pair<PathInputs, qCoord> rows[] = {{hypo, {2 * s, 2 * s}},
-                                                {epi, {4 * s, 2 * s}},
-                                                {bumps, {1.5 * s, 1.5 * s}},
-                                                {lissa, {2 * std::sin(3 * kPi / 4 + 0.5), 1}}};
+  const std::pair<PathInputs, qCoord> rows[] = {
+      // (4 - 1) cos + cos(3 pi/4), (4 - 1) sin - sin(3 pi/4)
+      {{.shape = PathShape::Hypotrochoid, .a = 4, .b = 1, .h = 1}, {2 * s, 2 * s}},
+      // (2 + 1) cos - cos(3 pi/4), (2 + 1) sin - sin(3 pi/4)
+      {{.shape = PathShape::Epitrochoid, .a = 2, .b = 1, .h = 1}, {4 * s, 2 * s}},
+      // rho = 0.5 sin(2 pi/4) + 1 = 1.5
+      {{.R = 1, .k = 2, .m = 0.5}, {1.5 * s, 1.5 * s}},
+      // x = 2 sin(3 pi/4 + 0.5), y = 1 sin(2 pi/4 + 0)
+      {{.shape = PathShape::Lissajous, .r1 = 2, .omega1 = 3, .delta1 = 0.5, .r2 = 1, .omega2 = 2},
+       {2 * std::sin(3 * kPi / 4 + 0.5), 1}}};
   for (auto [in, expected] : rows) {
     in.steps = 8;
     in.clockwise = false;
@@ -70,45 +53,30 @@ TEST(PathGenerators, ShapeFormulasAtAnEighthTurn) {
 
 TEST(PathGenerators, AnglesAreStepTimesTheStepAngle) {
   // theta = k * ((2 pi) / N), not (2 pi k) / N: the two differ in the last
-  // bits for k = 3, 5, 6, 10 .. 13 of 13 steps, which a large omega shows.
-  PathInputs in;
-  in.shape = PathShape::Lissajous;
-  in.r1 = 1, in.omega1 = 1000, in.r2 = 1, in.omega2 = 1;
-  in.steps = 13;
-  in.clockwise = true;
-  const PathResult made = makePath(in);
+  // bits for some k of 13 steps, which a large omega shows.
+  const PathResult made =
+      makePath({.shape = PathShape::Lissajous, .r1 = 1, .omega1 = 1000, .r2 = 1, .omega2 = 1, .steps = 13});
   ASSERT_EQ(made.curve.GetLength(), 14);
-  const double d = (-2 * kPi) / 13;
   int differs = 0;
   for (int k = 0; k <= 13; ++k) {
-    const double theta = k * d;
+    const double theta = k * ((-2 * kPi) / 13);
     EXPECT_EQ(made.curve.Points()[static_cast<std::size_t>(k)], qCoord(std::sin(1000 * theta), std::sin(theta)));
-    if (std::sin(1000 * theta) != std::sin(1000 * ((-2 * kPi * k) / 13))) ++differs;
+    differs += std::sin(1000 * theta) != std::sin(1000 * ((-2 * kPi * k) / 13));
   }
   EXPECT_GT(differs, 0);  // the case does tell the two orders apart
 }
 
 TEST(PathGenerators, NoRollingCircleLeavesTheSlotEmptyAndNonFinitePointsFail) {
   for (PathShape shape : {PathShape::Hypotrochoid, PathShape::Epitrochoid}) {
-    PathInputs in;
-    in.shape = shape;
-    in.a = 1.5, in.b = 0, in.h = 1;
-    const PathResult made = makePath(in);
-    EXPECT_EQ(made.outcome, Outcome::LeftEmpty);
-    EXPECT_EQ(made.curve.GetLength(), 0);
+    const PathResult made = makePath({.shape = shape, .a = 1.5, .b = 0, .h = 1});
+    EXPECT_TRUE(made.outcome == Outcome::LeftEmpty && made.curve.GetLength() == 0);
   }
   // b so small that (a - b) / b overflows: q * theta at theta = 0 is NaN.
-  PathInputs hypo;
-  hypo.shape = PathShape::Hypotrochoid;
-  hypo.a = 1.5, hypo.b = 1e-320, hypo.h = 1;
-  const PathResult failed = makePath(hypo);
-  EXPECT_EQ(failed.outcome, Outcome::Failed);
-  EXPECT_EQ(failed.curve.GetLength(), 0);
+  const PathResult failed = makePath({.shape = PathShape::Hypotrochoid, .a = 1.5, .b = 1e-320, .h = 1});
+  EXPECT_TRUE(failed.outcome == Outcome::Failed && failed.curve.GetLength() == 0);
   EXPECT_NE(failed.message.find("Hypotrochoid path not made: point 0 "), std::string::npos) << failed.message;
   // A radius that overflows only where the bumps add to it.
-  PathInputs big = circle(4, false);
-  big.R = 1e308, big.m = 1e308, big.k = 1;
-  const PathResult overflow = makePath(big);
+  const PathResult overflow = makePath({.R = 1e308, .k = 1, .m = 1e308, .clockwise = false, .steps = 4});
   EXPECT_EQ(overflow.outcome, Outcome::Failed);
   EXPECT_NE(overflow.message.find("point 1 of 5"), std::string::npos) << overflow.message;
 }
@@ -123,16 +91,13 @@ TEST(PathGenerators, SettingsAreReadAsTheirFieldsShowThem) {
   s.NumberOfPathSteps = 5000;
   PathInputs in;
   ASSERT_FALSE(readPathInputs(s, PathShape::Circle, in));
-  EXPECT_EQ(in.R, 1.0);
-  EXPECT_EQ(in.rotatedBy, 90.0);
-  EXPECT_EQ(in.yOffset, 0.3);
-  EXPECT_EQ(in.clockwise, s.PathCircleClockwise);
+  EXPECT_TRUE(in.R == 1 && in.rotatedBy == 90 && in.yOffset == 0.3 && in.clockwise == s.PathCircleClockwise);
   EXPECT_EQ(in.steps, 3000);
   // Steps are kept within 1 .. 3000 also when the inputs are given directly.
   for (auto [steps, points] : {std::pair{0, 2}, {-7, 2}, {3001, 3001}}) {
     s.NumberOfPathSteps = steps;
     EXPECT_EQ(makePath(s, PathShape::Circle).curve.GetLength(), points) << steps;
-    EXPECT_EQ(makePath(circle(steps, true)).curve.GetLength(), points) << steps;
+    EXPECT_EQ(makePath({.R = 1, .steps = steps}).curve.GetLength(), points) << steps;
   }
 }
 

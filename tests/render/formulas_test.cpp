@@ -1,5 +1,6 @@
-// The drawing formulas that the fast and the reference inker share, checked
-// against values worked out by hand. The reference inker reports every point.
+// The drawing formulas that the fast and the reference inker share, and what a
+// drawing reads from an animation frame, checked against values worked out by
+// hand. The reference inker reports every point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,29 +8,21 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "base/math_util.h"
-#include "io/image_io.h"
 #include "render/engine.h"
+#include "support/images.h"
 #include "support/settings_text.h"
 #include "support/test_support.h"
 
 namespace zorva {
 namespace {
 
-struct Pt {
-  double x, y;
-};
-
-// Linear interpolation through (x0, y0) and (x1, y1) at x, as written.
-double interpolate(double x1, double x, double x0, double y1, double y0) {
-  return ((x - x0) * y1 + (x1 - x) * y0) / (x1 - x0);
-}
-
 struct Formulas : ::testing::Test {
   Engine engine;
   Settings& s = engine.settings;
-  std::map<std::pair<int, int>, Pt> points;  // (step, k) -> the point handed to the inking
+  std::map<std::pair<int, int>, qCoord> points;  // (step, k) -> the point handed to the inking
 
   void SetUp() override {
     engine.setInker(InkerKind::Reference);
@@ -54,6 +47,34 @@ struct Formulas : ::testing::Test {
     else
       engine.DrawOrStop();
   }
+  // The frame values of a drawing outside an animation, with the rotation
+  // points at the origin.
+  FrameValues still() const {
+    FrameValues v = stillFrame(s, 0);
+    v.rotateAX = v.rotateAY = v.rotateBX = v.rotateBY = 0;
+    return v;
+  }
+  // One drawing with the frame's values.
+  void drawFrame(const FrameValues& frame) {
+    engine.beginAnimation();
+    engine.setAnimationFrame(frame);
+    draw();
+    engine.endAnimation();
+  }
+  // Point k of a step against a hand value; the first point has theta 0, so q = 0.
+  void expectAt(qCoord hand, int step, int k) {
+    ASSERT_TRUE(points.count({step, k})) << step << ", " << k;
+    const qCoord p = points[{step, k}];
+    EXPECT_NEAR(p.X, hand.X, 1e-12);
+    EXPECT_NEAR(p.Y, hand.Y, 1e-12);
+  }
+  void expectFirst(qCoord hand, int step = 0) { expectAt(hand, step, 1); }
+  // A path-like curve of six points from (-1, y0) to (1, y1).
+  void line(int slot, double y0, double y1) {
+    qCurve curve;
+    for (int i = 0; i < 6; ++i) curve.AddPoint(-1 + 0.4 * i, y0 + (y1 - y0) * i / 5.0);
+    engine.setSlotCurve(slot, curve);
+  }
 
   // Every step on a pixel of its own: radius 0, two points a step (theta 0
   // and 2 pi), a path that moves two columns a step (one plane unit is one
@@ -72,9 +93,9 @@ struct Formulas : ::testing::Test {
   double& probe(int c, int i) { return engine.canvas().ColorArray(c, 2 * i, 2); }
   // Add mode on black paper with white ink: a channel gains amount x weight.
   void addOnBlack() {
-    s.White = false;
-    s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = 0;
-    s.StartMaxRed = s.StartMaxGreen = s.StartMaxBlue = s.EndMaxRed = s.EndMaxGreen = s.EndMaxBlue = 255;
+    test::setKeys(s,
+                  "White=0 BgMaxRed=0 BgMaxGreen=0 BgMaxBlue=0 StartMaxRed=255 StartMaxGreen=255 StartMaxBlue=255 "
+                  "EndMaxRed=255 EndMaxGreen=255 EndMaxBlue=255");
   }
 };
 
@@ -85,76 +106,56 @@ struct Formulas : ::testing::Test {
 // case says otherwise. Hand values to 1e-12.
 struct WorkedPoint {
   const char* name;
-  const char* settings;
   int k;
-  Pt hand;
+  double x, y;
+  const char* settings;
 };
 
 const WorkedPoint kWorked[] = {
     // (0.75 c - 1, 0.75 s) = (0.75 * 0.8660254 - 1, 0.375)
-    {"Sine Wobble", "", 2, {-0.350480947161671, 0.375}},
+    {"Sine Wobble", 2, -0.350480947161671, 0.375, ""},
     // b = 1, d = 1: q = tan(-pi/6) = -0.5773503; (c (2 - q)/2 - 1, s (2 - q)/2)
-    {"Tan Thing",
-     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1",
-     2,
-     {0.1160254037844388, 0.6443375672974063}},
+    {"Tan Thing", 2, 0.1160254037844388, 0.6443375672974063,
+     "FunctionNumber=1 TanBumps=1 StartBumps=1 EndBumps=1 StartDepth=1 EndDepth=1"},
     // (posX + 1, posY + c/q) = (0, 2c); turned 90 degrees about (0, 0): (-2c, 0); moved by (0.25, 0.5)
-    {"Line",
+    {"Line", 2, -1.4820508075688774, 0.5,
      "FunctionNumber=2 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0 "
-     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5",
-     2,
-     {-1.4820508075688774, 0.5}},
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25 PlaneStartTranslationY=0.5 PlaneEndTranslationY=0.5"},
     // ((1 + q) c^5 - 1, (1 - q) s^5) = (1.5 * 9 sqrt(3)/32 - 1, 0.5/32)
-    {"Circles", "FunctionNumber=3", 2, {-0.26929106555687965, 0.015625}},
+    {"Circles", 2, -0.26929106555687965, 0.015625, "FunctionNumber=3"},
     // w = 1, h = 2: RockerB = sin^2(pi/4) + 1/4 = 3/4, RockerA = sin^2(pi/2) + 1/4 = 5/4: (3/4 c 3/4 - 1, 5/4 s 3/4)
-    {"Ellipses", "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2", 2, {-0.5128607103712534, 0.46875}},
+    {"Ellipses", 2, -0.5128607103712534, 0.46875, "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2"},
     // RockerA = cos^2(pi/2) + 1/4 = 1/4; X = 1.5 (3/4 c - 1), Y = 0.5 (s/4); J = 37, so
     // beta = (37/37 + 1)(0 - 37/37) = -2; px turns (X, Y) about (-1, 0), py turns (px, Y)
-    {"Ellipses, UseEllipsesTwo",
-     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37",
-     2,
-     {-1.1405384412234738, 0.10178206569040064}},
+    {"Ellipses, UseEllipsesTwo", 2, -1.1405384412234738, 0.10178206569040064,
+     "FunctionNumber=4 StartEllipseHeight=2 EndEllipseHeight=2 UseEllipsesTwo=1 EllipsesTwo=1 LissaDelta=37"},
     // w = 2, h = 3, J = pi/2: (sin(2 pi/6 + pi/2) 0.75 0.75 - 1, sin(3 pi/6) 0.75 0.75) = (0.5 * 0.5625 - 1, 0.5625)
-    {"Lissajous",
-     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2",
-     2,
-     {-0.71875, 0.5625}},
+    {"Lissajous", 2, -0.71875, 0.5625,
+     "FunctionNumber=5 StartEllipseWidth=2 EndEllipseWidth=2 StartEllipseHeight=3 EndEllipseHeight=3 LissaDelta=2"},
     // h = 2: gamma = cos(2 pi 1/4 2)/3 = -1/3; base = (-1, 0) turned about (2, 0): (2 - 3 cos(1/3), 3 sin(1/3));
     // D = 2: shape = (1.5 (c + cos(pi/12))/2, 1.5 (s + sin(pi/12))/2) + base
-    {"Test", "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2", 2, {0.539092583610917, 1.5506983742153473}},
+    {"Test", 2, 0.539092583610917, 1.5506983742153473, "FunctionNumber=6 StartEllipseHeight=2 EndEllipseHeight=2"},
     // Path (0, 0) to (1, 0), w = 1, h = 2, angle 90 degrees about (0, 0). delta = pi/2: base = (1, 0)
     // turned about (0, 0) + (cos delta, sin delta)/2 = (0, 1.5); E = 2: shape = ((c/2 + 1.5) c,
     // (s/2 + 1.5) s + 1.5); the wobble centre moves by sin(2 theta) on both axes
-    {"plovk2716",
+    {"plovk2716", 2, -0.6429491924311228, 1.6740381056766584,
      "FunctionNumber=7 StartEllipseHeight=2 EndEllipseHeight=2 ZorvaPointsXStart=0 ZorvaPointsXEnd=1 StartIota=90 "
-     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0",
-     2,
-     {-0.6429491924311228, 1.6740381056766584}},
+     "EndIota=90 ZorvaPointsRotateXStart=0 ZorvaPointsRotateXEnd=0"},
     // Rotation centre (0.5, 0.25), angle 90 degrees: wobble centre (c/2 + 0.5, s/2 + 0.25) ...
-    {"Wobble",
+    {"Wobble", 2, 1.0580127018922194, -0.7834936490538904,
      "Wobble=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
-     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
-     2,
-     {1.0580127018922194, -0.7834936490538904}},
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25"},
     // ... and with "31" (c/2 + 0.5, c/2 + 0.25)
-    {"Wobble, 31",
+    {"Wobble, 31", 2, 1.2410254037844388, -0.600480947161671,
      "Wobble=1 31=1 StartIota=90 EndIota=90 ZorvaPointsRotateXStart=0.5 ZorvaPointsRotateXEnd=0.5 "
-     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25",
-     2,
-     {1.2410254037844388, -0.600480947161671}},
+     "ZorvaPointsRotateYStart=0.25 ZorvaPointsRotateYEnd=0.25"},
     // k = 1 (theta = 0, q = 0): the point (0, 0). One rock from 10 to 30 degrees at tr = 1/4:
     // rho = (10 + 20/4) = 15 degrees, a = sin(2 pi/4) rho = pi/12: (-1 + cos 15, sin 15)
-    {"Rocker",
-     "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30",
-     1,
-     {-0.03407417371093169, 0.25881904510252074}},
-    // The Sine Wobble point moved by (0.25, 0) and turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.3504809 + 0.25 -
-    // 0.5)
-    {"Plane",
+    {"Rocker", 1, -0.03407417371093169, 0.25881904510252074, "NumberOfRocks=1 StartRockerAmount=10 EndRockerAmount=30"},
+    // The Sine Wobble point moved by (0.25, 0), turned 90 degrees about (0.5, 0): (0.5 - 0.375, -0.35048 + 0.25 - 0.5)
+    {"Plane", 2, 0.125, -0.600480947161671,
      "PlaneStartRotationAngle=90 PlaneEndRotationAngle=90 PlaneStartRotationX=0.5 PlaneEndRotationX=0.5 "
-     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25",
-     2,
-     {0.125, -0.600480947161671}},
+     "PlaneStartTranslationX=0.25 PlaneEndTranslationX=0.25"},
 };
 
 TEST_F(Formulas, WorkedPoints) {
@@ -163,10 +164,7 @@ TEST_F(Formulas, WorkedPoints) {
     reset();
     test::setKeys(s, w.settings);
     draw();
-    ASSERT_TRUE(points.count({1, w.k}));
-    const Pt p = points[{1, w.k}];
-    EXPECT_NEAR(p.x, w.hand.x, 1e-12);
-    EXPECT_NEAR(p.y, w.hand.y, 1e-12);
+    expectAt({w.x, w.y}, 1, w.k);
   }
 }
 
@@ -177,8 +175,7 @@ TEST_F(Formulas, GrainBelowOneCountsAsOne) {
     for (double theta = 0; theta <= kTwoPi; theta = theta + kTwoPi / G) ++n;
     return n;
   };
-  s.Steps = 1;
-  s.GrainMultiplier = 3;
+  test::setKeys(s, "Steps=1 GrainMultiplier=3");
   for (double grain : {1.0, 0.5, 0.0, -7.0, 1.5}) {
     s.StartGrain = s.EndGrain = grain;
     draw();
@@ -195,13 +192,12 @@ TEST_F(Formulas, GrainBelowOneCountsAsOne) {
 TEST_F(Formulas, PreviewAndAmount) {
   stepPerPixel(45);
   addOnBlack();
-  s.StartAmount = 100;
-  s.EndAmount = 300;
+  test::setKeys(s, "StartAmount=100 EndAmount=300");
   for (bool preview : {false, true}) {
     if (preview) engine.togglePreview();
     draw();
     for (int i = 0; i < 45; ++i) {
-      double a = interpolate(45, i, 0, 300 * 1.0, 100 * 1.0) / 100;
+      double a = ((i - 0) * 300.0 + (45 - i) * 100.0) / (45 - 0) / 100;  // from 1 to 3
       if (preview) a = a * 10;
       double v = 0;
       for (int point = 0; point < 2; ++point) v = std::clamp(v + a * 1 * 255 / 255, 0.0, 255.0);
@@ -225,21 +221,16 @@ TEST_F(Formulas, AlternativeColouring) {
                 "ZorvaPointsXEnd=1 SplodgeStartLimit=0.5 SplodgeEndLimit=0.5 StartAmount=5000 EndAmount=5000 "
                 "NewColor=1 StepColorMultiplier=1 ThetaColorMultiplier=2");
   // The pixel of a plane point at scale 2 on 64 x 64.
-  auto pixel = [](Pt p) {
-    return std::pair<int, int>(static_cast<int>((p.x + 2) * 16), static_cast<int>((p.y + 2) * 16));
+  auto pixel = [](qCoord p) {
+    return std::pair<int, int>(static_cast<int>((p.X + 2) * 16), static_cast<int>((p.Y + 2) * 16));
   };
   // The animation's phase turns the first method's colours.
   for (const auto& [method063, phi] : {std::pair{false, 0.0}, {true, 0.0}, {false, 0.7}}) {
     SCOPED_TRACE(method063 ? "063 method" : "first method, phase " + std::to_string(phi));
     s.OneOrTwo = method063;
-    if (phi != 0) {
-      FrameValues frame = stillFrame(s, 0);
-      frame.AnimationPhase = phi;
-      engine.beginAnimation();
-      engine.setAnimationFrame(frame);
-    }
-    draw();
-    engine.endAnimation();
+    FrameValues frame = stillFrame(s, 0);
+    frame.AnimationPhase = phi;
+    drawFrame(frame);
     std::map<std::pair<int, int>, int> hits;
     for (const auto& [key, p] : points) ++hits[pixel(p)];
     int checked = 0;
@@ -247,7 +238,7 @@ TEST_F(Formulas, AlternativeColouring) {
       const auto [px, py] = pixel(p);
       if (hits[{px, py}] != 1) continue;
       const int step = key.first, k = key.second;
-      const double a = 2.0 * step * kPi / 3 + 2 * phi, b = 4.0 * k * kPi / 12 + phi, x = p.x, y = p.y;
+      const double a = 2.0 * step * kPi / 3 + 2 * phi, b = 4.0 * k * kPi / 12 + phi, x = p.X, y = p.Y;
       const std::array<double, 3> col =
           method063
               ? std::array<double, 3>{std::fabs(std::max(std::sin(x * y), std::cos(y * y))) / 2,
@@ -270,21 +261,21 @@ TEST_F(Formulas, AlternativeColouring) {
 TEST_F(Formulas, OpaqueThreshold) {
   test::TempDir dir;
   // One column, eight rows; row-table entry e (bottom-up) is (20 + 10e, 60 + 5e, 100).
-  std::vector<std::uint8_t> rgb;
-  for (int y = 0; y < 8; ++y)
-    for (int v : {20 + 10 * (7 - y), 60 + 5 * (7 - y), 100}) rgb.push_back(static_cast<std::uint8_t>(v));
-  ASSERT_FALSE(writePng(dir.file("rows.png"), 1, 8, rgb.data(), 3, nullptr));
+  const std::string rows = test::writeImage(dir, "rows.png", 1, 8, [](int, int y) {
+    return std::array{90 - 10 * y, 95 - 5 * y, 100};
+  });
   auto setUp = [&](bool white, int bg, int steps, double threshold) {
     reset();
     stepPerPixel(steps);
     s.ZorvaPointsXEnd = s.ZorvaPointsXStart;  // every step on the pixel of step 0
     s.White = white;
     s.BgMaxRed = s.BgMaxGreen = s.BgMaxBlue = bg;
-    ASSERT_TRUE(engine.LoadSourceImage(dir.file("rows.png")));
-    s.UseOpaquePixels = true;
+    ASSERT_TRUE(engine.LoadSourceImage(rows));
     s.SourceImageOpacityThreshold = threshold;
-    s.SourceImageStartThetaColorMultiplier = s.SourceImageEndThetaColorMultiplier = 0;  // column 0
-    s.SourceImageStartOffsetOverall = s.SourceImageEndOffsetOverall = 0;                // step s samples entry s
+    // Column 0, and step s samples entry s.
+    test::setKeys(s,
+                  "UseOpaquePixels=1 SourceImageStartThetaColorMultiplier=0 SourceImageEndThetaColorMultiplier=0 "
+                  "SourceImageStartOffsetOverall=0 SourceImageEndOffsetOverall=0");
     draw();
   };
   // Threshold step = step - 8 x 0.25. Step 0 paints untouched paper (first step 0); step 1:
@@ -307,11 +298,8 @@ TEST_F(Formulas, OpaqueThreshold) {
 // Three painted pixels whose ink differs from the paper by 100, 50 and 0 in
 // every channel, and one unpainted pixel.
 TEST_F(Formulas, Normalisation) {
-  s.ImageWidth = 4;
-  s.ImageHeight = 1;
-  s.Steps = 1;
-  s.StartDepth = s.EndDepth = 0;  // the drawing inks nothing; it only composes
-  s.InterpolateColors = true;
+  // The drawing inks nothing (a depth of 0); it only composes.
+  test::setKeys(s, "ImageWidth=4 ImageHeight=1 Steps=1 StartDepth=0 EndDepth=0 InterpolateColors=1");
   struct Case {
     bool white;
     double D;
@@ -344,6 +332,104 @@ TEST_F(Formulas, Normalisation) {
                   x < 3 ? n.bytes[static_cast<std::size_t>(x)] : (n.white ? 255 : 0))
             << "pixel " << x;
   }
+}
+
+// ---- animation frames ------------------------------------------------------------
+
+TEST_F(Formulas, DisplacementJoinsTheWobbleCentreNotTheRotationCentre) {
+  // Path and rotation centre at the origin, the angle a quarter turn: the
+  // first point (radius 1 at theta 0) is (2, 0.5) with the displacement,
+  // turned about the displaced wobble centre (1, 0.5) to (1, 1.5).
+  s.ZorvaPointsXStart = s.ZorvaPointsXEnd = 0;
+  FrameValues frame = still();
+  frame.startAngle = frame.endAngle = 90;
+  frame.startDisplacementX = frame.endDisplacementX = 1;
+  frame.startDisplacementY = 0.5;
+  frame.endDisplacementY = -0.5;  // over the steps: half way it is 0, and step 2 turns (2, 0) to (1, 1)
+  drawFrame(frame);
+  expectFirst({1, 1.5});
+  expectFirst({1, 1}, 2);
+  // With the wobble the centre is (r c / 2, r s / 2) + the displacement.
+  s.Wobble = true;
+  drawFrame(frame);
+  expectFirst({1.5, 1});
+}
+
+TEST_F(Formulas, OffsetFractionShiftsTheStepAndTheRocksUnlessOffsetInAnimation) {
+  // Path from (-2, 0) to (2, 0); at step 0 an offset of 0.25 gives t = 0.75:
+  // the first point (radius 1) at (2, 0). A rock of 90 degrees turns it by
+  // sin(0.75 * 2 pi) * 90 = -90 degrees about the origin. Each row adds to the last.
+  const double r = std::sqrt(2.0);
+  const std::tuple<const char*, double, double, qCoord> rows[] = {
+      {"", 0, 0, {2, 0}},
+      {"NumberOfRocks=1 StartRockerAmount=90 EndRockerAmount=90", 0, 0, {0, -2}},
+      // The animation's rock amount and rock angles add to the settings'.
+      {"NumberOfRocks=0 StartRockerAmount=0 EndRockerAmount=0", 1, 90, {0, -2}},
+      {"StartRockerAmount=-45 EndRockerAmount=-45", 1, 90, {r, -r}},  // 45 degrees in all
+      // "Offset the rocks in animations?": the rocks use i/n = 0, so no turn.
+      {"RockOffsetInAnimation=1", 1, 90, {2, 0}}};
+  for (const auto& [keys, rockAmount, rockAngle, hand] : rows) {
+    SCOPED_TRACE(keys);
+    test::setKeys(s, keys);
+    FrameValues frame = still();
+    frame.AnimationOffsetFraction = 0.25;
+    frame.rockAmount = rockAmount;
+    frame.startRockAngle = frame.endRockAngle = rockAngle;
+    drawFrame(frame);
+    expectFirst(hand);
+  }
+}
+
+TEST_F(Formulas, MainPathRangeAndUseOffsetPlaceThePathPoint) {
+  line(kPathCurve, 0.5, -0.5);
+  s.ZorvaPointsUseBezier = true;
+  const qBezier& path = engine.multiplierSlot(kPathCurve).bezier;
+  // The path fraction of step i: start + (end - start) t, less the offset
+  // once more with "Use offset?", and wrapped round below 0.
+  const std::tuple<double, double, double, bool, int, double> rows[] = {
+      {20, 60, 0, false, 0, 0.2},
+      {20, 60, 0, false, 2, 0.2 + (0.6 - 0.2) * 0.5},
+      {20, 60, 0.25, false, 0, 0.5},  // step 0 at t = 0.75
+      {20, 60, 0.25, true, 0, 0.25},  // 0.5 - 0.25
+      {0, 20, 0.25, true, 0, 0.9}};   // 0 + (0.2 - 0) * 0.75 - 0.25 + 1
+  for (const auto& [start, end, offset, useOffset, step, tp] : rows) {
+    FrameValues frame = still();
+    frame.mainPathStart = start;
+    frame.mainPathEnd = end;
+    frame.AnimationOffsetFraction = offset;
+    frame.useOffset = useOffset;
+    drawFrame(frame);
+    expectFirst({path.GetXAt(tp) + 1, path.GetYAt(tp)}, step);
+  }
+}
+
+TEST_F(Formulas, AnimatedOffsetsRunOverTheStepsAndLineTakesOnlyThePlaneTranslation) {
+  line(kPlaneAngle, 1, 1);  // m[28] = 2: it doubles the plane angle, not the animated one
+  test::setKeys(
+      s, "PlaneStartRotationAngle=0 PlaneEndRotationAngle=0 PlaneStartTranslationX=0.125 PlaneEndTranslationX=0.125");
+  FrameValues frame = still();
+  frame.offsetStart[kTranslationX] = frame.offsetEnd[kTranslationX] = 0.5;
+  frame.offsetStart[kTranslationY] = 0.25;
+  frame.offsetEnd[kTranslationY] = 2.25;
+  frame.offsetStart[kRotationCentreX] = frame.offsetEnd[kRotationCentreX] = 1;
+  frame.offsetStart[kRotationAngle] = 90;
+  frame.offsetEnd[kRotationAngle] = 270;
+  std::map<int, std::array<double, kAnimatedOffsetCount>> seen;
+  engine.onStep = [&](int i) { seen[i] = engine.step().animatedOffsets; };
+  // "Sine Wobble" at step 0: point (-1, 0), translated by (0.125 + 0.5, 0.25)
+  // and turned a quarter about (1, 0).
+  drawFrame(frame);
+  expectFirst({1 - 0.25, -0.375 - 1});
+  EXPECT_EQ(seen[2][kTranslationY], 1.25);         // half way
+  EXPECT_DOUBLE_EQ(seen[2][kRotationAngle], kPi);  // degrees to radians
+  // "Line": point (-2, 1) (q = 0: the base position plus cos 0), translated
+  // by 0.125 only, then turned about (1, 0) the same way.
+  s.FunctionNumber = 2;
+  drawFrame(frame);
+  expectFirst({1 - 1, -1.875 - 1});
+  // Outside an animation they are 0 whatever the last frame held.
+  engine.DrawOrStop();
+  EXPECT_TRUE(seen[2][kTranslationY] == 0 && seen[2][kRotationAngle] == 0);
 }
 
 }  // namespace

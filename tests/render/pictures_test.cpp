@@ -2,35 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <png.h>
 #include <regex>
 #include <set>
 
-#include "io/image_io.h"
 #include "render/engine.h"
+#include "support/curves.h"
+#include "support/images.h"
 #include "support/settings_text.h"
 #include "support/test_support.h"
 
 namespace zorva {
 namespace {
 
-using test::TempDir;
-using Rgb = std::array<std::uint8_t, 3>;
-
-// Writes a PNG whose pixel (x, y from the top) has the colour f(x, y).
-template <typename F>
-std::string makeImage(const TempDir& dir, const std::string& name, int w, int h, F f) {
-  std::vector<std::uint8_t> rgb;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      for (std::uint8_t v : Rgb(f(x, y))) rgb.push_back(v);
-  const std::string path = dir.file(name);
-  EXPECT_FALSE(writePng(path, w, h, rgb.data(), static_cast<std::size_t>(w) * 3, nullptr));
-  return path;
-}
+using test::writeImage;
+using Rgb = std::array<int, 3>;
 
 struct Pictures : ::testing::Test {
-  TempDir dir;
+  test::TempDir dir;
   test::RecordingHost host;
   Engine engine{&host};
   void SetUp() override {
@@ -45,8 +33,8 @@ struct Pictures : ::testing::Test {
 // source image is sampled; a 4 x 2 image, red by column, green 10 on the top
 // row and 20 on the bottom.
 TEST_F(Pictures, SourceSamplesTakeTheAnimationAdditions) {
-  ASSERT_TRUE(engine.LoadSourceImage(makeImage(dir, "src.png", 4, 2, [](int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(x * 60), static_cast<std::uint8_t>(y == 0 ? 10 : 20), 7};
+  ASSERT_TRUE(engine.LoadSourceImage(writeImage(dir, "src.png", 4, 2, [](int x, int y) {
+    return Rgb{x * 60, y == 0 ? 10 : 20, 7};
   })));
   test::setKeys(engine.settings,
                 "White=0 SourceImageStartOffsetPerStep=0 SourceImageEndOffsetPerStep=0 "
@@ -57,11 +45,11 @@ TEST_F(Pictures, SourceSamplesTakeTheAnimationAdditions) {
     const InkStep ink = makeInkStep(engine.settings, values, FrameValues{}, engine.sourceImage(), 0, 100);
     return colourTerm(ink, k, 8, 0, 0)[static_cast<std::size_t>(ch)];
   };
-  // u = ((0 + 0.25) - 1/8) * 4 * (1 + 1) = 1: column 1, red 60; without the
+  // u = ((0 + 0.125) - 1/8) * 4 * (1 + 1) = 0: column 0, red 0; without the
   // offset addition u = -1, the last column (180).
-  values.animatedOffsets[kOffsetPerStep] = 0.25;
+  values.animatedOffsets[kOffsetPerStep] = 0.125;
   values.animatedOffsets[kRepeatPerStep] = 1;
-  EXPECT_EQ(at(1, 0), 60);
+  EXPECT_EQ(at(1, 0), 0);
   values.animatedOffsets[kOffsetPerStep] = 0;
   EXPECT_EQ(at(1, 0), 180);
   // v = ((0 + 0) + 0.5) * 2 * (1 + 0) = 1: the top row (green 10); with a
@@ -75,7 +63,7 @@ TEST_F(Pictures, SourceSamplesTakeTheAnimationAdditions) {
 // "Repeat by integers" takes the whole part of the settings' repeats per step, never of the
 // animation's additions.
 TEST_F(Pictures, IntegerSourceRepeats) {
-  ASSERT_TRUE(engine.LoadSourceImage(makeImage(dir, "one.png", 1, 1, [](int, int) { return Rgb{}; })));
+  ASSERT_TRUE(engine.LoadSourceImage(writeImage(dir, "one.png", 1, 1, [](int, int) { return Rgb{}; })));
   Settings& s = engine.settings;
   test::setKeys(s,
                 "SourceImageStartThetaColorMultiplier=1 SourceImageEndThetaColorMultiplier=3 "
@@ -97,14 +85,12 @@ TEST_F(Pictures, IntegerSourceRepeats) {
 }
 
 TEST_F(Pictures, BrokenImagesChangeNothing) {
-  const std::string good = makeImage(dir, "good.png", 3, 3, [](int, int) { return Rgb{1, 2, 3}; });
+  const std::string good = writeImage(dir, "good.png", 3, 3, [](int, int) { return Rgb{1, 2, 3}; });
   ASSERT_TRUE(engine.LoadSourceImage(good));
-  const std::string bytes = test::readFile(good);
-  test::writeFile(dir.file("cut.png"), bytes.substr(0, bytes.size() / 2));
-  test::writeFile(dir.file("cut.jpg"), "\xFF\xD8\xFF\xE0 not really");
-  test::writeFile(dir.file("cut.bmp"), "BM\x10");
+  // Every kind of damage is the image reader's own test; here one damaged file, one of no known type, one missing.
+  test::writeFile(dir.file("cut.png"), test::readFile(good).substr(0, 50));
   test::writeFile(dir.file("picture.gif"), "GIF89a");
-  for (const char* name : {"cut.png", "cut.jpg", "cut.bmp", "picture.gif", "missing.png"}) {
+  for (const char* name : {"cut.png", "picture.gif", "missing.png"}) {
     host.messages.clear();
     EXPECT_FALSE(engine.LoadSourceImage(dir.file(name)));
     ASSERT_EQ(host.messages.size(), 1u);
@@ -135,8 +121,8 @@ struct Background : Pictures {
 TEST_F(Background, CentredStretchedTiledAndNone) {
   engine.settings.BgMaxRed = 1;
   // 400 x 200, red = 100 + column / 4 (never 1), centred on 800 x 800.
-  ASSERT_TRUE(engine.loadBackgroundImage(makeImage(dir, "bg.png", 400, 200, [](int x, int) {
-    return Rgb{static_cast<std::uint8_t>(100 + x / 4), 0, 0};
+  ASSERT_TRUE(engine.loadBackgroundImage(writeImage(dir, "bg.png", 400, 200, [](int x, int) {
+    return Rgb{100 + x / 4, 0, 0};
   })));
   reset(800, 800, true, false, false);
   for (int x = 0; x < 800; x += 7)
@@ -146,15 +132,15 @@ TEST_F(Background, CentredStretchedTiledAndNone) {
   EXPECT_EQ(red(599, 499), 199);
 
   // A 2 x 2 image stretched on 4 x 4: 2 x 2 blocks; image row 0 is its top.
-  ASSERT_TRUE(engine.loadBackgroundImage(makeImage(dir, "two.png", 2, 2, [](int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(10 * x + 100 * y + 5), 0, 0};
+  ASSERT_TRUE(engine.loadBackgroundImage(writeImage(dir, "two.png", 2, 2, [](int x, int y) {
+    return Rgb{10 * x + 100 * y + 5, 0, 0};
   })));
   reset(4, 4, false, true, false);
   EXPECT_EQ((std::array<int, 4>{red(1, 1), red(3, 0), red(2, 3), red(0, 3)}), (std::array<int, 4>{105, 115, 15, 5}));
 
   // A 3 x 3 image tiled on 10 x 10 repeats from the bottom left.
-  ASSERT_TRUE(engine.loadBackgroundImage(makeImage(dir, "three.png", 3, 3, [](int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(10 * x + (2 - y) + 50), 0, 0};
+  ASSERT_TRUE(engine.loadBackgroundImage(writeImage(dir, "three.png", 3, 3, [](int x, int y) {
+    return Rgb{10 * x + (2 - y) + 50, 0, 0};
   })));
   reset(10, 10, false, false, true);
   for (int x = 0; x < 10; ++x)
@@ -168,9 +154,7 @@ TEST_F(Background, CentredStretchedTiledAndNone) {
 }
 
 TEST_F(Background, CanvasAsBackgroundAndResize) {
-  engine.settings.ImageWidth = engine.settings.ImageHeight = 30;
-  engine.settings.Steps = 20;
-  engine.settings.StartGrain = engine.settings.EndGrain = 40;
+  test::setKeys(engine.settings, "ImageWidth=30 ImageHeight=30 Steps=20 StartGrain=40 EndGrain=40");
   engine.ClearPicture();
   engine.DrawOrStop();
   const std::vector<double> drawn = engine.canvas().color.vector();
@@ -182,33 +166,11 @@ TEST_F(Background, CanvasAsBackgroundAndResize) {
 
   // "Resize canvas?" takes the image's size only within 1 .. 6000.
   engine.settings.BackgroundImageResizeCanvas = true;
-  ASSERT_TRUE(engine.loadBackgroundImage(makeImage(dir, "wide.png", 7000, 5, [](int, int) { return Rgb{}; })));
+  ASSERT_TRUE(engine.loadBackgroundImage(writeImage(dir, "wide.png", 7000, 5, [](int, int) { return Rgb{}; })));
   EXPECT_EQ(engine.W(), 30);
 }
 
 // ---- picture output ---------------------------------------------------------------
-
-// A PNG's size and pixels as stored: RGB, or RGBA when it has alpha.
-struct PngInfo {
-  int width = 0, height = 0;
-  bool alpha = false;
-  std::vector<std::uint8_t> pixels;
-};
-
-PngInfo readPng(const std::string& path) {
-  PngInfo info;
-  const std::string bytes = test::readFile(path);
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  EXPECT_TRUE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()));
-  info.width = static_cast<int>(image.width);
-  info.height = static_cast<int>(image.height);
-  info.alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
-  image.format = info.alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-  info.pixels.resize(PNG_IMAGE_SIZE(image));
-  EXPECT_TRUE(png_image_finish_read(&image, nullptr, info.pixels.data(), 0, nullptr));
-  return info;
-}
 
 std::set<std::string> filesIn(const std::filesystem::path& folder) {
   std::set<std::string> names;
@@ -221,34 +183,24 @@ std::set<std::string> filesIn(const std::filesystem::path& folder) {
 TEST_F(Pictures, SavedSetsHoldTheCurvesAndTheSourceImage) {
   const std::filesystem::path out = dir.path() / "out";
   std::filesystem::create_directory(out);
-  qCurve line, dot;
-  line.AddPoint(0, 0);
-  line.AddPoint(1, 1);
-  dot.AddPoint(3, 3);
-  engine.setSlotCurve(0, line);
-  engine.setSlotCurve(29, line);
-  engine.setSlotCurve(5, dot);  // one point: no file
-  ASSERT_TRUE(engine.LoadSourceImage(makeImage(dir, "s.png", 5, 3, [](int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 9};
-  })));
-  engine.settings.SaveSourceImageFile = true;
-  engine.settings.ImageWidth = 40;
+  engine.setSlotCurve(0, test::curveOf({{0, 0}, {1, 1}}));
+  engine.setSlotCurve(29, test::curveOf({{0, 0}, {1, 1}}));
+  engine.setSlotCurve(5, test::curveOf({{3, 3}}));  // one point: no file
+  ASSERT_TRUE(engine.LoadSourceImage(writeImage(dir, "s.png", 5, 3, [](int x, int y) { return Rgb{x, y, 9}; })));
+  test::setKeys(engine.settings, "SaveSourceImageFile=1 ImageWidth=40");
   engine.ClearPicture();
   ASSERT_TRUE(engine.buttonSaveImageClick(dir.file("out/set")));
   EXPECT_EQ(filesIn(out), (std::set<std::string>{"set.png", "set.ini", "set_source.png", "set_Main_-_Path_curve.curve",
                                                  "set_Splodge_-_Size.curve"}));
   EXPECT_NE(test::readFile(dir.file("out/set.ini")).find("style=sine"), std::string::npos);
-  EXPECT_EQ(readPng(dir.file("out/set.png")).width, 40);
-  const PngInfo source = readPng(dir.file("out/set_source.png"));
+  EXPECT_EQ(test::decodePng(test::readFile(dir.file("out/set.png"))).width, 40);
+  const test::DecodedPng source = test::decodePng(test::readFile(dir.file("out/set_source.png")));
   EXPECT_EQ(source.height, 3);
-  EXPECT_EQ((std::array<int, 2>{source.pixels[(1 * 5 + 4) * 3], source.pixels[(1 * 5 + 4) * 3 + 1]}),
-            (std::array<int, 2>{4, 1}));
+  EXPECT_TRUE(source.pixels[(1 * 5 + 4) * 3] == 4 && source.pixels[(1 * 5 + 4) * 3 + 1] == 1);  // pixel (4, 1)
 }
 
 TEST_F(Pictures, TransparentSaveCarriesTheMask) {
-  engine.settings.ImageWidth = 8;
-  engine.settings.ImageHeight = 6;
-  engine.settings.Opacity = 10;
+  test::setKeys(engine.settings, "ImageWidth=8 ImageHeight=6 Opacity=10");
   engine.ClearPicture();
   engine.canvas().ColorArray(0, 1, 1) = 0;
   engine.canvas().ColorArray(1, 1, 1) = 128;
@@ -256,7 +208,7 @@ TEST_F(Pictures, TransparentSaveCarriesTheMask) {
   engine.toggleTransparency();
   auto png = engine.buttonSaveImageClick(dir.file("clear"));
   ASSERT_TRUE(png);
-  const PngInfo info = readPng(*png);
+  const test::DecodedPng info = test::decodePng(test::readFile(*png));
   ASSERT_TRUE(info.alpha);
   // Buffer row 1 is picture row 4: the inked pixel is opaque, white paper clear.
   EXPECT_EQ(info.pixels[(4 * 8 + 1) * 4 + 3], 255);

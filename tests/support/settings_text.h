@@ -19,4 +19,11 @@ inline void setKeys(Settings& s, const std::string& pairs) {
   }
 }
 
+// Default settings with the given keys set.
+inline Settings settingsOf(const std::string& pairs) {
+  Settings s;
+  setKeys(s, pairs);
+  return s;
+}
+
 }  // namespace zorva::test
