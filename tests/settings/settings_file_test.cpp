@@ -299,21 +299,6 @@ TEST_F(EngineFiles, SwitchingStylesRestoresEveryStyleValue) {
   EXPECT_EQ(engine.settings.StartRadius, 9);
 }
 
-TEST_F(EngineFiles, TheMaximisedStateSurvivesANormalExit) {
-  struct MaxHost : test::RecordingHost {
-    bool max = true;
-    bool isMaximized() override { return max; }
-  } maxHost;
-  engine.setHost(&maxHost);
-  engine.WriteIniFile("sine");
-  maxHost.max = false;
-  engine.WriteIniFile("sine");
-  EXPECT_NE(readFile(dir.file("zorva.ini")).find("ZorvaMaximized=1"), std::string::npos);
-  engine.ReadIniFile("sine");
-  EXPECT_TRUE(engine.settings.ZorvaMaximized);
-  engine.setHost(&host);
-}
-
 TEST_F(EngineFiles, CompanionCurveNames) {
   EXPECT_EQ(Engine::companionCurveName("/pics/name20240131_14_05_09__123.ini", 0),
             "name20240131_14_05_09__123_Main_-_Path_curve.curve");
