@@ -137,6 +137,11 @@ TEST_F(MainWindowTest, ExitDuringADrawingStopsItAndWritesTheSettingsAndTheMaximi
   form_.reset();
   start("");  // the file as written
   EXPECT_TRUE(form_->isMaximized());
+  // Exiting later without maximising leaves the maximised state as it was.
+  form_->showNormal();
+  QApplication::processEvents();
+  form_->close();
+  EXPECT_EQ(storedValue("forms", "ZorvaMaximized"), "1");
 }
 
 TEST(ProgramFilesTest, SettingsFileBesideAWritableProgramOrInTheConfigFolder) {
