@@ -129,6 +129,10 @@ TEST(RenderCommand, MakePathFillsTheNamedCurve) {
   const std::string curve = readFile(dir.file("c_Main_-_Path_curve.curve"));
   EXPECT_EQ(curve.substr(0, 8), "0.5\r\n0\r\n");
   EXPECT_EQ(std::count(curve.begin(), curve.end(), '\n'), 10);
+  // A trochoid without a rolling circle leaves the curve empty: no file.
+  r = run(kSmall + " --make-path hypotrochoid --set PathHypotrochoidB=0 --seed 1 --stem " + dir.file("h"), dir);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("h.png")) &&
+              !std::filesystem::exists(dir.file("h_Main_-_Path_curve.curve")));
 
   // A path that is not finite is refused, and nothing is drawn.
   r = run(kSmall + " --make-path circle --set PathCircleRadius=1E308 --set PathCircleAmplitude=1E308" +

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ui/image_preview.h"
+#include "ui/opacity_window.h"
 #include "ui/values_plane_window.h"
 #include "ui_fixture.h"
 
@@ -77,8 +78,8 @@ TEST_F(OptionWindowTest, PlacementAndFoldingAreWrittenOnExit) {
   for (const auto& [key, value] : stored) EXPECT_EQ(storedValue("forms", key), value) << key;
 }
 
-TEST_F(OptionWindowTest, ImageDimensionsApplyOnlyWithApply) {
-  auto* dims = openWindow<TformZorvaImageDimensions>(Window::Dimensions);
+TEST_F(OptionWindowTest, ImageDimensionsApplyOnlyWithApplyAndTheOpacitySliderOnlyMovesByHand) {
+  auto* dims = openWindow<TformZorvaImageDimensions>(Window::Dimensions, std::string(kSmallSettings) + "Opacity=27\n");
   typeInto(dims->editImageDimensionsWidth, "80");
   typeInto(dims->editImageDimensionsHeight, "45");
   EXPECT_EQ(settings().ImageWidth, 60);  // pending until Apply
@@ -86,6 +87,9 @@ TEST_F(OptionWindowTest, ImageDimensionsApplyOnlyWithApply) {
   EXPECT_EQ(engine().picture().width, 80);
   EXPECT_EQ(engine().picture().height, 45);
   EXPECT_FALSE(dims->isVisible());
+  auto* opacity = window<TformZorvaOpacity>(Window::Opacity);
+  form_->settingsLoaded();  // neither the start nor a load moves the slider
+  EXPECT_EQ(opacity->tbOpacity->value(), 50);
 }
 
 void choose(TformZorvaFunction* w, int entry) { clickBox(w->functionButtons[static_cast<std::size_t>(entry)]); }
@@ -153,6 +157,8 @@ TEST_F(OptionWindowTest, FunctionBoxesStoreTheirSettingsOldInkingGreysOutRedrawU
   EXPECT_NE(engine().picture().bgr, plain);
   clickBox(w->cbUseArctan2);
   EXPECT_TRUE(engine().toggles().useArctan2);
+  form_->close();  // a switch of the session, never stored
+  EXPECT_FALSE(storedValue("sine", "UseArctan2").has_value() || storedValue("start", "UseArctan2").has_value());
 }
 
 QColor swatch(QLabel* s) { return s->palette().color(QPalette::Window); }
@@ -172,6 +178,9 @@ TEST_F(OptionWindowTest, ColorsBarsModesAmountsAndSet) {
   EXPECT_TRUE(!settings().White && settings().BestGuess);
   clickBox(w->rbAdd);
   EXPECT_FALSE(settings().White || settings().BestGuess);
+  settings().White = settings().BestGuess = true;  // Init shows the record as it is; Best Guess wins
+  w->Init();
+  EXPECT_TRUE(w->rbBestGuess->isChecked() && settings().White);
 
   // Set fills the picture with the background at once, and only Set does.
   form_->commands().draw->trigger();
