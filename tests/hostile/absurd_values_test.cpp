@@ -33,11 +33,7 @@ struct Outcome {
 Outcome draw(const std::string& keys, int slot, double curveY, InkerKind inker, int threads) {
   test::RecordingHost host;
   Engine engine(&host);
-  engine.settings.ImageWidth = 60;
-  engine.settings.ImageHeight = 40;
-  engine.settings.Steps = 6;
-  engine.settings.StartGrain = engine.settings.EndGrain = 50;
-  test::setKeys(engine.settings, keys);
+  test::setKeys(engine.settings, "ImageWidth=60 ImageHeight=40 Steps=6 StartGrain=50 EndGrain=50 " + keys);
   if (slot >= 0) engine.setSlotCurve(slot, flatCurve(curveY));
   engine.setInker(inker);
   engine.setThreads(threads);
@@ -63,14 +59,12 @@ TEST(AbsurdValues, FastInkerStopsWhereTheReferenceStops) {
       {"start red curve at 1e308", "White=0", kStartRed, 1e308},
       {"start red curve at 1e308, scattered", "UseIotaExtra=1", kStartRed, 1e308},
       {"splodge centre curve at 1e200", "", kSplodgeCenter, 1e200},
-      {"huge colours", "StartMaxRed=2000000000 EndMaxBlue=-2000000000 InterpolateColors=1", -1, 0},
+      {"huge colours", "StartMaxRed=2000000000 EndMaxBlue=-2000000000 InterpolateColors=1"},
       {"huge amounts, weights to huge powers",
        "StartAmount=2000000000 EndAmount=2000000000 FuzzyStart=-0.001 "
-       "FuzzyEnd=-0.001 InterpolateColors=1 White=0 UseIotaExtra=1",
-       -1, 0},
-      {"old inking, huge amounts", "BoolInk246=1 StartAmount=2000000000 InterpolateColors=1 SplodgeStartLimit=4", -1,
-       0},
-      {"huge source offsets", "NewColor=1 OneOrTwo=1 ZorvaPointsXStart=1E200", -1, 0},
+       "FuzzyEnd=-0.001 InterpolateColors=1 White=0 UseIotaExtra=1"},
+      {"old inking, huge amounts", "BoolInk246=1 StartAmount=2000000000 InterpolateColors=1 SplodgeStartLimit=4"},
+      {"huge source offsets", "NewColor=1 OneOrTwo=1 ZorvaPointsXStart=1E200"},
       // Point 1 lands on the picture and fails while inking; later points
       // could not be placed, which the reference never gets to report.
       {"failure before unplaceable points",
@@ -95,28 +89,22 @@ TEST(AbsurdValues, FastInkerStopsWhereTheReferenceStops) {
 }
 
 // A value of the driver that is not a finite number ends its step, as a zero
-// divisor does: nothing of the step reaches the buffer, and it is said once.
+// divisor does: nothing of the step reaches the buffer, and it is said once,
+// by name.
 TEST(AbsurdValues, NonFiniteStepValuesSkipTheStepWithOneReport) {
-  struct Case {
-    const char* what;
-    std::string keys;
-    int slot;
-    double curveY;
-    std::string named;
+  const Absurd cases[] = {
+      {"splodge", "", kSplodgeCenter, 1e200},  // the curve itself is not a number
+      {"step colour", "White=0", kStartRed, 1e308},
+      {"plane translation", "PlaneStartTranslationX=1E308 PlaneEndTranslationX=1E308"},
+      {"grain", "StartGrain=1E308 EndGrain=1E308 Steps=1"},
   };
-  const Case cases[] = {
-      {"splodge centre", "", kSplodgeCenter, 1e200, "splodge"},  // the curve itself is not a number
-      {"step colour", "White=0", kStartRed, 1e308, "step colour"},
-      {"plane translation", "PlaneStartTranslationX=1E308 PlaneEndTranslationX=1E308", -1, 0, "plane translation"},
-      {"grain", "StartGrain=1E308 EndGrain=1E308 Steps=1", -1, 0, "grain"},
-  };
-  for (const Case& c : cases) {
+  for (const Absurd& c : cases) {
     SCOPED_TRACE(c.what);
     for (InkerKind inker : {InkerKind::Reference, InkerKind::Fast}) {
       const Outcome out = draw(c.keys, c.slot, c.curveY, inker, 2);
       ASSERT_EQ(out.messages.size(), 1u);
       EXPECT_NE(out.messages[0].find("not a finite number"), std::string::npos) << out.messages[0];
-      EXPECT_NE(out.messages[0].find(c.named), std::string::npos) << out.messages[0];
+      EXPECT_NE(out.messages[0].find(c.what), std::string::npos) << out.messages[0];
       EXPECT_TRUE(
           std::all_of(out.firstStep.begin(), out.firstStep.end(), [](std::int32_t f) { return f == kNeverPainted; }));
     }
@@ -170,8 +158,7 @@ TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
     std::optional<std::uint64_t> availableMemory() override { return std::uint64_t{64} << 20; }
   } host;
   Engine engine(&host);
-  engine.settings.ImageWidth = 300;
-  engine.settings.ImageHeight = 200;
+  test::setKeys(engine.settings, "ImageWidth=300 ImageHeight=200");
   ASSERT_TRUE(engine.SetImageDimensions());
   engine.settings.ImageWidth = engine.settings.ImageHeight = 2000;  // 34 bytes a pixel: 130 MiB
   EXPECT_FALSE(engine.SetImageDimensions());
@@ -183,12 +170,6 @@ TEST(AbsurdValues, PicturesBeyondTheAvailableMemoryAreRefused) {
   EXPECT_TRUE(engine.SetImageDimensions());
   EXPECT_EQ(engine.H(), 1000);
 }
-
-}  // namespace
-}  // namespace zorva
-
-namespace zorva {
-namespace {
 
 // The work estimate that lets a drawing of hours say so before it starts.
 TEST(WorkEstimate, CountsTheDrawnStepsPointsAndSplodges) {

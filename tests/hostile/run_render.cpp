@@ -2,12 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "support/test_support.h"
@@ -20,46 +19,31 @@ RenderRun runRender(const std::vector<std::string>& args, const std::string& cwd
                     int guardSeconds) {
   TempDir scratch;
   const std::string outFile = scratch.file("stdout"), errFile = scratch.file("stderr");
-
-  // Everything the child needs is prepared before fork: after it, only
-  // async-signal-safe calls.
-  std::vector<std::string> argStrings = {ZORVA_RENDER_EXE};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
+  // env(1) sets the folder and the variables, then becomes zorva-render in
+  // the same process, so the process's figures are the run's.
+  std::vector<std::string> words = {"/usr/bin/env"};
+  if (!cwd.empty()) words.insert(words.end(), {"-C", cwd});
+  words.insert(words.end(), env.begin(), env.end());
+  words.push_back(ZORVA_RENDER_EXE);
+  words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
-  for (std::string& a : argStrings) argv.push_back(a.data());
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    bool replaced = false;
-    for (const std::string& extra : env)
-      replaced = replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
-    if (!replaced) envStrings.push_back(entry);
-  }
-  envStrings.insert(envStrings.end(), env.begin(), env.end());
-  std::vector<char*> envp;
-  for (std::string& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   RenderRun run;
-  const pid_t pid = fork();
-  if (pid < 0) return run;
-  if (pid == 0) {
-    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int in = open("/dev/null", O_RDONLY);
-    if (out < 0 || err < 0 || in < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || dup2(in, 0) < 0) _exit(126);
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
-    execve(argv[0], argv.data(), envp.data());
-    _exit(127);
-  }
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  if (spawned != 0) return run;
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(guardSeconds);
   int raw = 0;
   rusage usage{};
-  for (;;) {
-    const pid_t done = wait4(pid, &raw, WNOHANG, &usage);
-    if (done == pid) break;
+  while (wait4(pid, &raw, WNOHANG, &usage) != pid) {
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       wait4(pid, &raw, 0, &usage);
