@@ -72,8 +72,8 @@ TEST(SaveTargets, AStemThatNamesAFolderIsRefused) {
 }
 
 // A set that would write over a file the run read, by its own name or a
-// second one, is refused by that name; nothing of it is written and every
-// file stays byte for byte as it was.
+// second one, is refused by that name before anything is drawn; nothing of
+// it is written and every file stays byte for byte as it was.
 TEST(SaveTargets, NoFileTheRunReadIsWrittenOver) {
   TempDir dir;
   for (const char* name : {"spiral.ini", "spiral_Main_-_Path_curve.curve", "spiral_Values_-_Radius.curve"})
@@ -98,8 +98,10 @@ TEST(SaveTargets, NoFileTheRunReadIsWrittenOver) {
       // The copy of the source image in the set is a target as well.
       {{"--source-image", "im_source.png", "--set", "SaveSourceImageFile=1", "--stem", "im"}, "im_source.png"}};
   for (const auto& [args, named] : cases) {
-    const test::RenderRun run = runRender(with(args), dir.path());
+    // With ZORVA_STATS a drawing reports itself: the refusal must come first.
+    const test::RenderRun run = runRender(with(args), dir.path(), {"ZORVA_STATS=1"});
     EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err.find("pixel updates"), std::string::npos) << "refused only after drawing: " << run.err;
     EXPECT_NE(run.err.find("\"" + named + "\" is one of the files this drawing was made from"), std::string::npos)
         << run.err;
     EXPECT_EQ(filesIn(dir.path()), before) << named;
