@@ -109,7 +109,7 @@ TformZorvaPoints::TformZorvaPoints(TForm1& main) : OptionWindow(main, Window::Po
 
 // The rotation group and the path group differ only in their names, their
 // settings and what the buttons reach.
-struct TformZorvaPoints::PointPairSpec {
+struct TformZorvaPoints::PointPairLayout {
   std::array<std::pair<const char*, double*>, 4> fields;  // A x, A y, B x, B y
   std::array<ValueField**, 4> fieldMembers;
   std::array<std::pair<const char*, const char*>, 2> points;  // A and B: name, caption
@@ -122,38 +122,38 @@ struct TformZorvaPoints::PointPairSpec {
   void (TformZorvaPoints::*storeChoice)();
 };
 
-QGridLayout* TformZorvaPoints::buildPointPairGroup(QGroupBox* group, const PointPairSpec& spec) {
+QGridLayout* TformZorvaPoints::buildPointPairGroup(QGroupBox* group, const PointPairLayout& pair) {
   auto* grid = tightGrid(group);
   std::array<ValueField*, 4> fields{};
   std::array<double*, 4> values{};
   for (std::size_t i = 0; i < 4; ++i) {
-    values[i] = spec.fields[i].second;
-    fields[i] = *spec.fieldMembers[i] = makeField(spec.fields[i].first, ValueKind::Real, values[i]);
+    values[i] = pair.fields[i].second;
+    fields[i] = *pair.fieldMembers[i] = makeField(pair.fields[i].first, ValueKind::Real, values[i]);
     fields[i]->setParent(group);
     fields[i]->setFixedWidth(kFieldWidth);
   }
   auto* which = new QButtonGroup(this);
   for (int i = 0; i < 2; ++i) {
-    QRadioButton* point = *spec.pointMembers[i] = radio(spec.points[i].first, spec.points[i].second, group);
+    QRadioButton* point = *pair.pointMembers[i] = radio(pair.points[i].first, pair.points[i].second, group);
     point->setToolTip("The next right click on the picture sets this point");
     which->addButton(point);
     grid->addWidget(point, i, 0);
     grid->addWidget(fields[static_cast<std::size_t>(2 * i)], i, 1);
     grid->addWidget(fields[static_cast<std::size_t>(2 * i + 1)], i, 2);
   }
-  connect(*spec.pointMembers[0], &QRadioButton::toggled, this,
-          [this, startNext = spec.startNext](bool on) { (this->main().canvasEditor().*startNext)(on); });
-  QPushButton* reset = *spec.resetMember = button(spec.reset.first, spec.reset.second, group);
+  connect(*pair.pointMembers[0], &QRadioButton::toggled, this,
+          [this, startNext = pair.startNext](bool on) { (this->main().canvasEditor().*startNext)(on); });
+  QPushButton* reset = *pair.resetMember = button(pair.reset.first, pair.reset.second, group);
   connect(reset, &QPushButton::clicked, this, [this, fields, values] { resetPoints(fields, values); });
   grid->addWidget(reset, 2, 1, 1, 2);
 
   auto* how = new QButtonGroup(this);
   for (int row = 0; row < 3; ++row) {
-    QRadioButton* b = *spec.choiceMembers[static_cast<std::size_t>(row)] = radio(
-        spec.choices[static_cast<std::size_t>(row)].first, spec.choices[static_cast<std::size_t>(row)].second, group);
+    QRadioButton* b = *pair.choiceMembers[static_cast<std::size_t>(row)] = radio(
+        pair.choices[static_cast<std::size_t>(row)].first, pair.choices[static_cast<std::size_t>(row)].second, group);
     how->addButton(b);
     grid->addWidget(b, row, 3);
-    connect(b, &QRadioButton::toggled, this, [this, store = spec.storeChoice] { (this->*store)(); });
+    connect(b, &QRadioButton::toggled, this, [this, store = pair.storeChoice] { (this->*store)(); });
   }
   grid->setColumnStretch(3, 1);
   return grid;

@@ -85,8 +85,8 @@ class TformZorvaPoints : public OptionWindow {
   QPushButton* btnPasteCurve;
 
  private:
-  struct PointPairSpec;
-  QGridLayout* buildPointPairGroup(QGroupBox* group, const PointPairSpec& spec);
+  struct PointPairLayout;
+  QGridLayout* buildPointPairGroup(QGroupBox* group, const PointPairLayout& pair);
   QWidget* buildRotationGroup();
   QWidget* buildPathGroup();
   QWidget* buildCurveGroup();
