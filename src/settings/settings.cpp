@@ -8,6 +8,16 @@
 namespace zorva {
 namespace {
 
+// The field of wave or window i that a key reaches.
+template <auto Member>
+FieldRef waveField(Settings& s, int i) {
+  return &(s.Waves[static_cast<std::size_t>(i)].*Member);
+}
+template <auto Member>
+FieldRef windowField(Settings& s, int i) {
+  return &(s.Windows[static_cast<std::size_t>(i)].*Member);
+}
+
 std::vector<KeyInfo> buildKeys() {
   std::vector<KeyInfo> keys;
 #define ZK(T, name, key, def, sec) \
@@ -25,26 +35,16 @@ std::vector<KeyInfo> buildKeys() {
     FieldValue def;
   };
   const WaveField waveFields[] = {
-      {"AnimationChangeStart", "",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeStart; }, 0.0},
-      {"AnimationChangeEnd", "",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].ChangeEnd; }, 0.0},
-      {"AnimationRepeatStart", "",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatStart; }, 1.0},
-      {"AnimationRepeatEnd", "",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].RepeatEnd; }, 1.0},
-      {"AnimationStart", "Sine",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartSine; }, true},
-      {"AnimationStart", "Linear",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinear; }, false},
-      {"AnimationStart", "LinearReturn",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].StartLinearReturn; }, false},
-      {"AnimationEnd", "Sine",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndSine; }, true},
-      {"AnimationEnd", "Linear",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinear; }, false},
-      {"AnimationEnd", "LinearReturn",
-       [](Settings& s, int i) -> FieldRef { return &s.Waves[static_cast<std::size_t>(i)].EndLinearReturn; }, false},
+      {"AnimationChangeStart", "", waveField<&AnimationWave::ChangeStart>, 0.0},
+      {"AnimationChangeEnd", "", waveField<&AnimationWave::ChangeEnd>, 0.0},
+      {"AnimationRepeatStart", "", waveField<&AnimationWave::RepeatStart>, 1.0},
+      {"AnimationRepeatEnd", "", waveField<&AnimationWave::RepeatEnd>, 1.0},
+      {"AnimationStart", "Sine", waveField<&AnimationWave::StartSine>, true},
+      {"AnimationStart", "Linear", waveField<&AnimationWave::StartLinear>, false},
+      {"AnimationStart", "LinearReturn", waveField<&AnimationWave::StartLinearReturn>, false},
+      {"AnimationEnd", "Sine", waveField<&AnimationWave::EndSine>, true},
+      {"AnimationEnd", "Linear", waveField<&AnimationWave::EndLinear>, false},
+      {"AnimationEnd", "LinearReturn", waveField<&AnimationWave::EndLinearReturn>, false},
   };
   for (int v = 0; v < kWaveCount; ++v)
     for (const WaveField& f : waveFields)
@@ -55,19 +55,11 @@ std::vector<KeyInfo> buildKeys() {
   for (int w = 0; w < kWindowCount; ++w) {
     const WindowInfo& info = kWindows[static_cast<std::size_t>(w)];
     const std::string prefix = info.prefix;
-    keys.push_back({prefix + "Height", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Height; }, w,
-                    info.defaults.Height});
-    keys.push_back({prefix + "Left", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Left; }, w,
-                    info.defaults.Left});
-    keys.push_back({prefix + "Top", Section::Forms,
-                    [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Top; }, w,
-                    info.defaults.Top});
+    keys.push_back({prefix + "Height", Section::Forms, windowField<&WindowPlacement::Height>, w, info.defaults.Height});
+    keys.push_back({prefix + "Left", Section::Forms, windowField<&WindowPlacement::Left>, w, info.defaults.Left});
+    keys.push_back({prefix + "Top", Section::Forms, windowField<&WindowPlacement::Top>, w, info.defaults.Top});
     if (info.hasVisibleKey)
-      keys.push_back({prefix + "Visible", Section::Forms,
-                      [](Settings& s, int i) -> FieldRef { return &s.Windows[static_cast<std::size_t>(i)].Visible; }, w,
-                      false});
+      keys.push_back({prefix + "Visible", Section::Forms, windowField<&WindowPlacement::Visible>, w, false});
   }
   return keys;
 }
