@@ -3,8 +3,10 @@
 #include <cmath>
 #include <csignal>
 #include <cstdint>
+#include <set>
 #include <sys/resource.h>
 #include <tuple>
+#include <variant>
 
 #include "render/engine.h"
 #include "settings/ini_file.h"
@@ -108,6 +110,11 @@ void setEveryKey(Settings& s, std::optional<Section> only = std::nullopt) {
 TEST(SettingsFile, EveryKeySurvivesWriteAndRead) {
   TempDir dir;
   Settings written;
+  // Two keys on one field would survive the round trip together; each must have its own.
+  std::set<const void*> fields;
+  for (const KeyInfo& k : settingsKeys())
+    EXPECT_TRUE(fields.insert(std::visit([](auto* p) -> const void* { return p; }, fieldOf(written, k))).second)
+        << k.key << " reaches a field another key reaches";
   setEveryKey(written);
   WriteExtras extras;
   extras.currentStyle = "tan";
